@@ -1,0 +1,172 @@
+#include "engine/keyword_matcher.h"
+
+#include <pthread.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <optional>
+
+#include "engine/wildcard.h"
+
+namespace nagitome {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Backtracking recurses about once per text unit per nested quantifier: give it room.
+constexpr std::size_t kWorkerStackBytes = std::size_t{64} << 20;
+
+bool MatchWhole(const std::wregex& regex, std::wstring_view text) {
+  try {
+    return std::regex_match(text.data(), text.data() + text.size(), regex);
+  } catch (const std::exception&) {
+    return false;  // error_complexity, error_stack, bad_alloc: the facility gave up
+  }
+}
+
+std::wregex::flag_type SyntaxFor(MatchMethod method) {
+  auto flags = std::regex_constants::ECMAScript;
+  if (method == MatchMethod::RegexIgnoreCase) flags |= std::regex_constants::icase;
+  return flags;
+}
+
+}  // namespace
+
+// One thread that runs one backtracking test at a time. A test that overruns its deadline is
+// abandoned: the thread finishes it on its own and then exits, holding only shared state.
+class BoundedRegexWorker {
+ public:
+  explicit BoundedRegexWorker(std::shared_ptr<const std::wregex> regex)
+      : state_(std::make_shared<State>()) {
+    state_->regex = std::move(regex);
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, kWorkerStackBytes);
+    auto* arg = new std::shared_ptr<State>(state_);
+    started_ = pthread_create(&thread_, &attr, &BoundedRegexWorker::Main, arg) == 0;
+    if (!started_) delete arg;
+    pthread_attr_destroy(&attr);
+  }
+
+  ~BoundedRegexWorker() {
+    if (!started_) return;
+    {
+      std::lock_guard lock(state_->mutex);
+      state_->quit = true;
+    }
+    state_->wake.notify_all();
+    if (abandoned_) pthread_detach(thread_);
+    else pthread_join(thread_, nullptr);
+  }
+
+  bool Started() const { return started_; }
+
+  // The result, or no value when the deadline passed first.
+  std::optional<bool> Test(std::wstring_view text, Clock::time_point deadline) {
+    std::unique_lock lock(state_->mutex);
+    state_->text.assign(text);
+    state_->pending = true;
+    state_->done = false;
+    state_->wake.notify_all();
+    if (!state_->finished.wait_until(lock, deadline, [&] { return state_->done; })) {
+      abandoned_ = true;
+      return std::nullopt;
+    }
+    return state_->result;
+  }
+
+ private:
+  struct State {
+    std::mutex mutex;
+    std::condition_variable wake, finished;
+    std::shared_ptr<const std::wregex> regex;
+    std::wstring text;
+    bool pending = false, done = false, result = false, quit = false;
+  };
+
+  static void* Main(void* arg) {
+    std::shared_ptr<State> state = std::move(*static_cast<std::shared_ptr<State>*>(arg));
+    delete static_cast<std::shared_ptr<State>*>(arg);
+    std::unique_lock lock(state->mutex);
+    for (;;) {
+      state->wake.wait(lock, [&] { return state->pending || state->quit; });
+      if (!state->pending) return nullptr;
+      state->pending = false;
+      std::wstring text = std::move(state->text);
+      lock.unlock();
+      const bool result = MatchWhole(*state->regex, text);
+      lock.lock();
+      state->result = result;
+      state->done = true;
+      state->finished.notify_all();
+      if (state->quit) return nullptr;
+    }
+  }
+
+  std::shared_ptr<State> state_;
+  pthread_t thread_{};
+  bool started_ = false;
+  bool abandoned_ = false;
+};
+
+KeywordMatcher::KeywordMatcher(std::wstring_view keyword, MatchMethod method, std::chrono::milliseconds budget)
+    : method_(method), keyword_(keyword), budget_(budget) {
+  if (method_ == MatchMethod::Wildcard) return;
+  const auto syntax = SyntaxFor(method_);
+  try {
+#ifdef __GLIBCXX__
+    try {
+      regex_ = std::make_shared<const std::wregex>(keyword_, syntax | std::regex_constants::__polynomial);
+      return;
+    } catch (const std::regex_error& e) {
+      // The automaton refuses back-references; anything else is a bad pattern either way.
+      if (e.code() != std::regex_constants::error_complexity) throw;
+    }
+#endif
+    regex_ = std::make_shared<const std::wregex>(keyword_, syntax);
+    backtracking_ = true;
+  } catch (const std::exception&) {
+    valid_ = false;
+    regex_.reset();
+  }
+}
+
+KeywordMatcher::~KeywordMatcher() = default;
+
+bool KeywordMatcher::Matches(std::wstring_view text) {
+  if (method_ == MatchMethod::Wildcard) return WildcardMatch(keyword_, text);
+  if (!valid_ || gaveUp_) return false;
+  return RegexMatches(text);
+}
+
+bool KeywordMatcher::RegexMatches(std::wstring_view text) {
+  const Clock::time_point start = Clock::now();
+  bool result = false;
+  if (!backtracking_) {
+    result = MatchWhole(*regex_, text);
+  } else {
+    if (!worker_) {
+      try {
+        worker_ = std::make_unique<BoundedRegexWorker>(regex_);
+      } catch (const std::bad_alloc&) {
+      }
+      if (!worker_ || !worker_->Started()) {
+        gaveUp_ = true;
+        return false;
+      }
+    }
+    const std::optional<bool> tested = worker_->Test(text, start + (budget_ - spent_));
+    if (!tested) {
+      gaveUp_ = true;
+      return false;
+    }
+    result = *tested;
+  }
+  spent_ += Clock::now() - start;
+  if (spent_ >= budget_) gaveUp_ = true;
+  return result;
+}
+
+}  // namespace nagitome

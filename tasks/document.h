@@ -1,0 +1,28 @@
+// The file being edited, the recent file, the window title that names it, and the messages
+// that name a path.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace nagitome {
+
+// Process-wide; empty while the list is untitled / nothing was opened yet.
+std::wstring& CurrentFilePath();
+std::wstring& RecentFilePath();
+
+// Copies a path into one of the two buffers above, cut to what a 1024-unit buffer holds.
+void AssignPath(std::wstring& target, std::wstring_view path);
+
+// "name.ext[C:\dir\] - Nagitome", or "無題 - Nagitome" for an empty path.
+std::wstring FormatWindowTitle(std::wstring_view path);
+
+// "<message>\n\n<path>" in at most capacity - 1 units. A path too long for it keeps its end,
+// which names the file, behind "...".
+std::wstring FormatPathMessage(std::wstring_view message, std::wstring_view path,
+                               std::size_t capacity = 1024);
+
+// Sets the main dialog's title from CurrentFilePath.
+void UpdateWindowTitle();
+
+}  // namespace nagitome

@@ -1,0 +1,4 @@
+nagitome_add_test(tasks_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/task_list_test.cpp
+  LIBS tasks)
