@@ -1,2 +1,28 @@
+// Nagitome: ends unwanted windows and processes by rules kept in a task list.
 #include <windows.h>
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+
+#include "app/command_line.h"
+#include "app/settings.h"
+#include "tasks/task_list.h"
+#include "ui/main_dialog.h"
+
+namespace {
+
+// Ready before the entry point: the task list with its blank entry, then the paths.
+const bool g_initialized = [] {
+  nagitome::TheTaskList();
+  nagitome::InitializePaths();
+  return true;
+}();
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  nagitome::MainDialogServices services;
+  services.readSettings = &nagitome::ReadSettings;
+  services.writeSettings = [](bool startWithRecent) { nagitome::WriteSettings(startWithRecent); };
+  services.interpretCommandLine = &nagitome::InterpretCommandLine;
+  services.readmePath = &nagitome::ReadmePath;
+  nagitome::RunMainDialog(instance, services);
+  return 0;
+}

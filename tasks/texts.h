@@ -41,4 +41,29 @@ inline constexpr wchar_t kBadCommandLine[] =
 inline constexpr wchar_t kSettingsWriteFailed[] =
     L"設定ファイルの書き込みに失敗しました。";  // writing the settings file failed
 
+// Main dialog.
+inline constexpr wchar_t kTooManyDropped[] =
+    L"二つ以上のファイルをドラッグアンドドロップ出来ません。";  // two or more files cannot be dropped
+inline constexpr wchar_t kListViewFailed[] =
+    L"タスクリストリストビューの作成に失敗しました。";  // creating the task list list view failed
+inline constexpr wchar_t kInvalidRegexHeader[] =
+    L"次のエントリは正規表現が不正なため、何も終了しませんでした。";
+    // the following entries ended nothing because their regular expression is invalid
+inline constexpr wchar_t kInvalidRegexRow[] = L" 行目: ";  // "<n> 行目: <keyword>": row n
+inline constexpr wchar_t kInvalidRegexMoreBefore[] = L"ほか ";  // "ほか <n> 件": and n more
+inline constexpr wchar_t kInvalidRegexMoreAfter[] = L" 件";
+inline constexpr wchar_t kReadmeName[] = L"Readme.txt";
+
+// Task list view columns.
+inline constexpr wchar_t kColumnEndMethod[] = L"終了方法";  // end method
+inline constexpr wchar_t kColumnTarget[] = L"マッチング対象";  // matching target
+inline constexpr wchar_t kColumnMethod[] = L"マッチング方法";  // matching method
+inline constexpr wchar_t kColumnKeyword[] = L"キーワード";  // keyword
+
+// File dialogs. The filter list: display text and pattern pairs, ended by an empty pair.
+inline constexpr wchar_t kFileFilter[] = L"TXT ファイル (*.txt)\0*.txt\0全て (*.*)\0*.*\0";
+inline constexpr wchar_t kOpenTitle[] = L"タスクリストファイルを開く";  // open a task list file
+inline constexpr wchar_t kSaveAsTitle[] =
+    L"タスクリストファイルに名前を付けて保存";  // save the task list file under a name
+
 }  // namespace nagitome::texts

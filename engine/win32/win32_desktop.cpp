@@ -82,4 +82,9 @@ std::wstring SystemCommandInterpreter() {
   return folder + L"cmd.exe";
 }
 
+TerminationReport RunTermination() {
+  static Win32Desktop desktop;
+  return RunTermination(TheTaskList(), desktop);
+}
+
 }  // namespace nagitome
