@@ -3,6 +3,7 @@
 #include <pthread.h>
 
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -24,6 +25,34 @@ bool MatchWhole(const std::wregex& regex, std::wstring_view text) {
   } catch (const std::exception&) {
     return false;  // error_complexity, error_stack, bad_alloc: the facility gave up
   }
+}
+
+// The regex scanner narrows each unit to a char to spot syntax, and MinGW's narrowing maps
+// look-alikes to ASCII: "（" would open a group and "＊" repeat. Non-ASCII units are written as
+// \uXXXX escapes, which mean the same unit and cannot be taken for syntax.
+std::wstring RegexSource(std::wstring_view keyword) {
+  static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
+  std::wstring source;
+  source.reserve(keyword.size());
+  for (std::size_t i = 0; i < keyword.size(); ++i) {
+    wchar_t unit = keyword[i];
+    if (unit == L'\\' && i + 1 < keyword.size()) {
+      unit = keyword[++i];
+      // An escaped non-ASCII unit is that unit itself.
+      if (unit < 0x80 || static_cast<std::uint32_t>(unit) > 0xFFFF) {
+        source += L'\\';
+        source += unit;
+        continue;
+      }
+    }
+    if (unit < 0x80 || static_cast<std::uint32_t>(unit) > 0xFFFF) {
+      source += unit;
+      continue;
+    }
+    const auto value = static_cast<unsigned>(unit);
+    source += {L'\\', L'u', kHex[value >> 12], kHex[(value >> 8) & 15], kHex[(value >> 4) & 15], kHex[value & 15]};
+  }
+  return source;
 }
 
 std::wregex::flag_type SyntaxFor(MatchMethod method) {
@@ -116,16 +145,17 @@ KeywordMatcher::KeywordMatcher(std::wstring_view keyword, MatchMethod method, st
   if (method_ == MatchMethod::Wildcard) return;
   const auto syntax = SyntaxFor(method_);
   try {
+    const std::wstring source = RegexSource(keyword_);
 #ifdef __GLIBCXX__
     try {
-      regex_ = std::make_shared<const std::wregex>(keyword_, syntax | std::regex_constants::__polynomial);
+      regex_ = std::make_shared<const std::wregex>(source, syntax | std::regex_constants::__polynomial);
       return;
     } catch (const std::regex_error& e) {
       // The automaton refuses back-references; anything else is a bad pattern either way.
       if (e.code() != std::regex_constants::error_complexity) throw;
     }
 #endif
-    regex_ = std::make_shared<const std::wregex>(keyword_, syntax);
+    regex_ = std::make_shared<const std::wregex>(source, syntax);
     backtracking_ = true;
   } catch (const std::exception&) {
     valid_ = false;

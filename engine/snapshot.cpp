@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <unordered_map>
 
 #include "tasks/task_entry.h"
 
@@ -33,6 +34,8 @@ std::wstring ProcessImageName(Desktop& desktop, std::uint32_t processId) {
 }
 
 void TakeWindowSnapshot(Desktop& desktop) {
+  // Opening a process costs more than reading a window; most windows share a few processes.
+  std::unordered_map<std::uint32_t, std::wstring> names;
   desktop.EnumerateWindows([&](RawWindow&& raw) {
     try {
       WindowInfo info;
@@ -41,7 +44,9 @@ void TakeWindowSnapshot(Desktop& desktop) {
       info.title = Cut(std::move(raw.title));
       info.className = Cut(std::move(raw.className));
       info.combinedText = Cut(info.title + L'（' + info.className + L'）');
-      info.processName = ProcessImageName(desktop, info.processId);
+      auto [name, added] = names.try_emplace(info.processId);
+      if (added) name->second = ProcessImageName(desktop, info.processId);
+      info.processName = name->second;
       g_windows.push_back(std::move(info));
     } catch (const std::bad_alloc&) {
       // A record that cannot be allocated is left out.

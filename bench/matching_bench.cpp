@@ -1,0 +1,112 @@
+// Matching costs: wildcard worst case against one linear pass, typical keywords, and the
+// regular expressions a user could type to stall a run.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cwchar>
+#include <regex>
+#include <string>
+
+#include "engine/keyword_matcher.h"
+#include "engine/wildcard.h"
+
+namespace nagitome {
+namespace {
+
+const std::wstring kAs(1023, L'a');
+// A budget no benchmark loop reaches, so every iteration really matches.
+constexpr std::chrono::hours kEndless{24 * 365};
+
+void BM_WildcardWorstCase(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(WildcardMatch(L"*a*a*a*a*a*a*a*b", kAs));
+}
+BENCHMARK(BM_WildcardWorstCase);
+
+// The floor: one pass over the same text.
+void BM_LinearPassBaseline(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kAs.data());
+    benchmark::DoNotOptimize(std::wstring_view(kAs).find(L'b'));
+  }
+}
+BENCHMARK(BM_LinearPassBaseline);
+
+const struct { const wchar_t* pattern; const wchar_t* text; } kTypical[] = {
+    {L"note*", L"notepad.exe"}, {L"*.exe", L"notepad.exe"}, {L"*Notepad", L"memo.txt - Notepad"},
+    {L"calc.exe", L"notepad.exe"}};
+
+void BM_WildcardTypical(benchmark::State& state) {
+  const auto& c = kTypical[state.range(0)];
+  const std::wstring text = c.text;
+  for (auto _ : state) benchmark::DoNotOptimize(WildcardMatch(c.pattern, text));
+  state.SetLabel(std::string(c.pattern, c.pattern + std::wcslen(c.pattern)));
+}
+BENCHMARK(BM_WildcardTypical)->DenseRange(0, 3);
+
+void BM_RegexCompileTypical(benchmark::State& state) {
+  for (auto _ : state) {
+    KeywordMatcher matcher(L"note(pad)?\\.exe|calc.*", MatchMethod::RegexIgnoreCase);
+    benchmark::DoNotOptimize(matcher.IsValid());
+  }
+}
+BENCHMARK(BM_RegexCompileTypical);
+
+void BM_RegexPreparedPerCandidate(benchmark::State& state) {
+  KeywordMatcher matcher(L"note(pad)?\\.exe|calc.*", MatchMethod::RegexIgnoreCase, kEndless);
+  const std::wstring texts[] = {L"notepad.exe", L"explorer.exe", L"Calculator", L"svchost.exe"};
+  std::size_t i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(matcher.Matches(texts[i++ & 3]));
+}
+BENCHMARK(BM_RegexPreparedPerCandidate);
+
+// The facility's default (backtracking) executor on the same pattern, for comparison.
+void BM_DefaultExecutorPerCandidate(benchmark::State& state) {
+  const std::wregex regex(L"note(pad)?\\.exe|calc.*", std::regex::ECMAScript | std::regex::icase);
+  const std::wstring texts[] = {L"notepad.exe", L"explorer.exe", L"Calculator", L"svchost.exe"};
+  std::size_t i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(std::regex_match(texts[i++ & 3], regex));
+}
+BENCHMARK(BM_DefaultExecutorPerCandidate);
+
+std::wstring Adversarial(int index) {
+  const std::wstring nested = std::wstring(1000, L'(') + L"a*" + std::wstring(1000, L')');
+  const std::wstring patterns[] = {L"(a*)*b", L"(a|aa)*c", L"(a|a)*b", L"a{100000}", nested};
+  return patterns[index];
+}
+
+// One test against the 1023-unit text, the matcher prepared beforehand.
+void BM_AdversarialRegexTest(benchmark::State& state) {
+  const std::wstring pattern = Adversarial(static_cast<int>(state.range(0)));
+  KeywordMatcher matcher(pattern, MatchMethod::RegexCaseSensitive, kEndless);
+  for (auto _ : state) benchmark::DoNotOptimize(matcher.Matches(kAs));
+  state.SetLabel(std::string(pattern.begin(), pattern.begin() + std::min<std::size_t>(pattern.size(), 12)) +
+                 (matcher.IsValid() ? "" : " (rejected)"));
+}
+BENCHMARK(BM_AdversarialRegexTest)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+void BM_AdversarialRegexCompile(benchmark::State& state) {
+  const std::wstring pattern = Adversarial(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    KeywordMatcher matcher(pattern, MatchMethod::RegexCaseSensitive);
+    benchmark::DoNotOptimize(matcher.IsValid());
+  }
+}
+BENCHMARK(BM_AdversarialRegexCompile)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+// Back-references run exponentially; the run stops them at the entry's budget. Each abandoned
+// test keeps a core busy until exit, so run these on their own (--benchmark_filter=Backref).
+void BM_BackrefGivesUpAtTheBudget(benchmark::State& state) {
+  const wchar_t* patterns[] = {L"(a*)*\\1b", L"(a+)+\\1b", L"(a|aa)*\\1c"};
+  for (auto _ : state) {
+    KeywordMatcher matcher(patterns[state.range(0)], MatchMethod::RegexCaseSensitive);
+    benchmark::DoNotOptimize(matcher.Matches(kAs));
+    if (!matcher.GaveUp()) state.SkipWithError("finished without giving up");
+  }
+}
+BENCHMARK(BM_BackrefGivesUpAtTheBudget)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace nagitome
+
+BENCHMARK_MAIN();

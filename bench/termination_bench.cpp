@@ -1,0 +1,85 @@
+// A whole run over a large fake desktop: 10,000 windows, 2,000 processes, 100 mixed entries.
+#include <benchmark/benchmark.h>
+
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/termination.h"
+#include "tests/support/fake_desktop.h"
+
+namespace nagitome {
+namespace {
+
+constexpr int kWindows = 10000, kProcesses = 2000, kEntries = 100;
+
+FakeDesktop LargeDesktop() {
+  FakeDesktop desk;
+  desk.recordActions = false;
+  for (int p = 0; p < kProcesses; ++p) {
+    desk.AddProcess(4 * p + 4, L"\\Device\\HarddiskVolume2\\Program Files\\App" + std::to_wstring(p) +
+                                   L"\\app" + std::to_wstring(p) + L".exe");
+  }
+  for (int w = 0; w < kWindows; ++w) {
+    desk.AddWindow(0x10000 + w, 4 * (w % kProcesses) + 4,
+                   L"Document " + std::to_wstring(w) + L" - Editor", L"Class" + std::to_wstring(w % 300));
+  }
+  return desk;
+}
+
+// Every target with both end methods; keywords: 0 all kinds in turn, 1 wildcards, 2 regexes.
+TaskList MixedList(int kinds, int& candidates) {
+  const struct { MatchMethod method; const wchar_t* keyword; } keywords[] = {
+      {MatchMethod::Wildcard, L"*Document 9?? -*"},       {MatchMethod::Wildcard, L"Class1?"},
+      {MatchMethod::Wildcard, L"app3*.exe"},               {MatchMethod::Wildcard, L"*（Class2*）"},
+      {MatchMethod::RegexCaseSensitive, L"Document [0-9]+7 - .*"},
+      {MatchMethod::RegexIgnoreCase, L"CLASS[0-9]{3}"},
+      {MatchMethod::RegexCaseSensitive, L"app(12|34)[0-9]*\\.exe"},
+      {MatchMethod::RegexIgnoreCase, L".*editor（class5.*"},
+      {MatchMethod::Wildcard, L"notepad.exe"},             {MatchMethod::RegexCaseSensitive, L"Calc.*"},
+  };
+  std::vector<const wchar_t*> chosen;
+  std::vector<MatchMethod> methods;
+  for (const auto& k : keywords) {
+    if (kinds == 0 || (kinds == 1) == (k.method == MatchMethod::Wildcard)) {
+      chosen.push_back(k.keyword);
+      methods.push_back(k.method);
+    }
+  }
+  std::vector<TaskEntry> entries;
+  candidates = 0;
+  for (int i = 0; i < kEntries; ++i) {
+    const std::size_t k = i % chosen.size();
+    const auto target = static_cast<MatchTarget>(i % 4);
+    const auto end = static_cast<EndMethod>((i / 4) % 2);
+    entries.push_back({end, target, methods[k], chosen[k]});
+    candidates += end == EndMethod::Taskkill && target == MatchTarget::ProcessName ? kProcesses : kWindows;
+  }
+  TaskList list;
+  list.ReplaceEntries(entries);
+  return list;
+}
+
+void BM_RunTermination(benchmark::State& state) {
+  FakeDesktop desk = LargeDesktop();
+  int candidates = 0;
+  const TaskList list = MixedList(static_cast<int>(state.range(0)), candidates);
+  for (auto _ : state) benchmark::DoNotOptimize(RunTermination(list, desk));
+  state.counters["candidates"] = candidates;
+  state.counters["per_candidate"] =
+      benchmark::Counter(candidates, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_RunTermination)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// The snapshots alone: a list whose one entry is blank.
+void BM_SnapshotOnly(benchmark::State& state) {
+  FakeDesktop desk = LargeDesktop();
+  const TaskList list;
+  for (auto _ : state) benchmark::DoNotOptimize(RunTermination(list, desk));
+}
+BENCHMARK(BM_SnapshotOnly)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace nagitome
+
+BENCHMARK_MAIN();

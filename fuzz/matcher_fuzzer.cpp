@@ -1,0 +1,60 @@
+// Input: flags byte, pattern, NUL, text (one unit per byte). The wildcard matcher must agree
+// with the literal walk; a regular expression of any shape must come back, valid or not.
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "engine/keyword_matcher.h"
+#include "engine/wildcard.h"
+
+namespace {
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+// The walk as the matcher is defined, remembering results so twelve stars stay cheap.
+struct Walk {
+  const std::wstring& p;
+  const std::wstring& t;
+  signed char memo[13][13] = {};
+  bool At(std::size_t i, std::size_t j) {
+    signed char& m = memo[i][j];
+    if (m == 0) m = Step(i, j) ? 1 : -1;
+    return m > 0;
+  }
+  bool Step(std::size_t i, std::size_t j) {
+    if (j == t.size()) return i == p.size();
+    if (i == p.size()) return false;
+    if (p[i] == L'*') return i + 1 == p.size() || At(i, j + 1) || At(i + 1, j);
+    return (p[i] == L'?' || p[i] == t[j]) && At(i + 1, j + 1);
+  }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace nagitome;
+  if (size == 0) return 0;
+  const std::uint8_t flags = data[0];
+  std::wstring pattern, text;
+  std::size_t i = 1;
+  for (; i < size && data[i] != 0; ++i) pattern.push_back(static_cast<wchar_t>(data[i]));
+  for (++i; i < size; ++i) text.push_back(static_cast<wchar_t>(data[i]));
+
+  const bool wild = WildcardMatch(pattern, text);
+  if (pattern.size() <= 12 && text.size() <= 12) Check(wild == Walk{pattern, text}.At(0, 0));
+  KeywordMatcher wildcard(pattern, MatchMethod::Wildcard);
+  Check(wildcard.IsValid() && wildcard.Matches(text) == wild);
+
+  // A back-reference runs on the backtracking executor, exponential in the text: keep the
+  // text short so abandoned tests do not pile up on the worker threads.
+  if (text.size() > 16) text.resize(16);
+  KeywordMatcher regex(pattern, (flags & 1) ? MatchMethod::RegexIgnoreCase : MatchMethod::RegexCaseSensitive,
+                       std::chrono::milliseconds(20));
+  const bool matched = regex.Matches(text);
+  Check(regex.IsValid() || !matched);
+  return 0;
+}

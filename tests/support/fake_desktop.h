@@ -1,0 +1,57 @@
+// A scripted desktop: the windows and processes it reports, and every action asked of it.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/desktop.h"
+
+namespace nagitome {
+
+class FakeDesktop : public Desktop {
+ public:
+  std::vector<RawWindow> windows;               // in enumeration order
+  std::vector<std::uint32_t> processIds;        // in enumeration order
+  std::map<std::uint32_t, std::wstring> paths;  // device paths; a missing one cannot be read
+  bool enumerationFails = false;
+  bool recordActions = true;
+  std::vector<std::string> actions;             // "close <handle>", "kill <pid>", in call order
+  std::vector<std::uint32_t> capacities;        // capacityBytes of each process enumeration
+
+  void AddWindow(WindowHandle handle, std::uint32_t pid, std::wstring title, std::wstring className) {
+    windows.push_back(RawWindow{handle, pid, std::move(title), std::move(className)});
+  }
+  void AddProcess(std::uint32_t pid, std::wstring path) {
+    processIds.push_back(pid);
+    if (!path.empty()) paths[pid] = std::move(path);
+  }
+
+  void EnumerateWindows(const std::function<void(RawWindow&&)>& visit) override {
+    for (RawWindow window : windows) visit(std::move(window));
+  }
+  // Like EnumProcesses: as many ids as fit, and the bytes written.
+  bool EnumerateProcessIds(std::uint32_t* ids, std::uint32_t capacityBytes,
+                           std::uint32_t& bytesReturned) override {
+    capacities.push_back(capacityBytes);
+    if (enumerationFails) return false;
+    const std::size_t count = std::min<std::size_t>(processIds.size(), capacityBytes / 4);
+    std::copy_n(processIds.begin(), count, ids);
+    bytesReturned = static_cast<std::uint32_t>(count * 4);
+    return true;
+  }
+  std::wstring ProcessImagePath(std::uint32_t pid) override {
+    const auto found = paths.find(pid);
+    return found == paths.end() ? std::wstring() : found->second;
+  }
+  void PostClose(WindowHandle window) override {
+    if (recordActions) actions.push_back("close " + std::to_string(window));
+  }
+  void StartTaskkill(std::uint32_t pid) override {
+    if (recordActions) actions.push_back("kill " + std::to_string(pid));
+  }
+};
+
+}  // namespace nagitome
