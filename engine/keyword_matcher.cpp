@@ -55,6 +55,31 @@ std::wstring RegexSource(std::wstring_view keyword) {
   return source;
 }
 
+// libstdc++ reads repeat counts and back-reference numbers into an int without a range check:
+// a long digit run overflows, and the count it ends with is not the one typed.
+bool HasOverlongNumber(std::wstring_view keyword) {
+  constexpr std::size_t kMaxDigits = 9;
+  bool inCount = false;
+  for (std::size_t i = 0; i < keyword.size(); ++i) {
+    const wchar_t unit = keyword[i];
+    const bool counted = inCount || (i > 0 && keyword[i - 1] == L'\\');
+    if (unit >= L'0' && unit <= L'9' && counted) {
+      std::size_t end = i;
+      while (end < keyword.size() && keyword[end] >= L'0' && keyword[end] <= L'9') ++end;
+      if (end - i > kMaxDigits) return true;
+      i = end - 1;
+    } else if (unit == L'\\') {
+      ++i;
+      if (i < keyword.size() && keyword[i] >= L'0' && keyword[i] <= L'9') --i;  // read as a number next
+    } else if (unit == L'{') {
+      inCount = true;
+    } else if (unit != L',') {
+      inCount = false;
+    }
+  }
+  return false;
+}
+
 std::wregex::flag_type SyntaxFor(MatchMethod method) {
   auto flags = std::regex_constants::ECMAScript;
   if (method == MatchMethod::RegexIgnoreCase) flags |= std::regex_constants::icase;
@@ -143,6 +168,10 @@ class BoundedRegexWorker {
 KeywordMatcher::KeywordMatcher(std::wstring_view keyword, MatchMethod method, std::chrono::milliseconds budget)
     : method_(method), keyword_(keyword), budget_(budget) {
   if (method_ == MatchMethod::Wildcard) return;
+  if (HasOverlongNumber(keyword_)) {
+    valid_ = false;
+    return;
+  }
   const auto syntax = SyntaxFor(method_);
   try {
     const std::wstring source = RegexSource(keyword_);

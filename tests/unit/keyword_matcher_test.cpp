@@ -57,7 +57,8 @@ TEST(KeywordMatcherTest, FullWidthFormsAreOrdinaryCharacters) {
 }
 
 TEST(KeywordMatcherTest, RejectedPatternsMatchNothing) {
-  for (const wchar_t* keyword : {L"(", L"a)", L"[z-a]", L"a{2,1}", L"*", L"+a", L"\\", L"(?<a)"}) {
+  for (const wchar_t* keyword : {L"(", L"a)", L"[z-a]", L"a{2,1}", L"*", L"+a", L"\\", L"(?<a)", L"a{99999999999999999999}",
+                              L"a{1,18446744073709551619}", L"(a)\\15555555555"}) {
     for (const MatchMethod method : {kCase, kNoCase}) {
       KeywordMatcher matcher(keyword, method);
       EXPECT_FALSE(matcher.IsValid()) << testing::PrintToString(std::wstring(keyword));
