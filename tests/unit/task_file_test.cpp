@@ -1,12 +1,18 @@
+// The file format (pure), then loading and saving real files with it.
 #include "tasks/task_file.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <map>
-#include <memory>
-#include <string>
-#include <vector>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "tasks/document.h"
 #include "tasks/file_store.h"
@@ -17,253 +23,286 @@
 namespace nagitome {
 namespace {
 
-std::string Utf16Le(std::u16string_view text) {
-  std::string out("\xFF\xFE", 2);
-  for (char16_t c : text) {
-    out.push_back(static_cast<char>(c & 0xFF));
-    out.push_back(static_cast<char>(c >> 8));
-  }
+namespace fs = std::filesystem;
+using namespace std::string_view_literals;
+using Entries = std::vector<TaskEntry>;
+
+// Texts hold UTF-16 units one per element on every platform; build them from char16_t.
+std::wstring W(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+std::string Utf16Le(std::u16string_view text, bool mark = true) {
+  std::string out = mark ? "\xFF\xFE" : "";
+  for (char16_t c : text) out += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
   return out;
 }
 
-// Files in memory; each way a real file can fail is a switch.
-class FakeFileStore final : public FileStore {
- public:
-  std::map<std::wstring, std::string> files;
-  std::map<std::wstring, std::string> unreadable;  // opens, then fails after these bytes
-  std::vector<std::wstring> readOnly;
-  int failWriteCall = 0;  // the n-th Write fails (1-based); 0: none
-  bool failCommit = false;
-  int writeCalls = 0;
-  int commits = 0;
+TaskEntry Entry(unsigned end, unsigned target, unsigned method, std::wstring keyword) {
+  return {EndMethod(end), MatchTarget(target), MatchMethod(method), std::move(keyword)};
+}
 
+// Readable and exact: "e t m [keyword]" per entry, units outside ASCII as <decimal>.
+std::string Show(const Entries& entries) {
+  std::string out;
+  for (const TaskEntry& e : entries) {
+    out += std::to_string(unsigned(e.EndMethod)) + ' ' + std::to_string(unsigned(e.MatchTarget)) + ' ' +
+           std::to_string(unsigned(e.MatchMethod)) + " [";
+    for (wchar_t c : e.Keyword) out += c >= 0x20 && c < 0x7F ? std::string(1, char(c)) : '<' + std::to_string(c) + '>';
+    out += "]\n";
+  }
+  return out;
+}
+std::string Decoded(std::string_view bytes) { return Show(DecodeTaskList(bytes).entries); }
+
+TEST(TaskFileFormatTest, CanonicalEncoding) {
+  const std::string example("\xFF\xFE" "1\0\t\0" "3\0\t\0" "0\0\t\0" "n\0o\0t\0e\0p\0a\0d\0.\0e\0x\0e\0" "\r\0\n\0", 40);
+  EXPECT_EQ(EncodeTaskList({Entry(1, 3, 0, L"notepad.exe")}), example);
+  EXPECT_EQ(Decoded(example), Show({Entry(1, 3, 0, L"notepad.exe")}));
+  EXPECT_EQ(EncodeTaskList({}), "\xFF\xFE");
+  EXPECT_EQ(EncodeTaskList({Entry(0, 2, 2, W(u"\u30D1 a\tb ")), Entry(1, 0, 1, L"")}),
+            Utf16Le(u"0\t2\t2\t\u30D1 a\tb \r\n1\t0\t1\t\r\n"));
+}
+
+TEST(TaskFileFormatTest, DecodesByMarkAndLineRules) {
+  const struct { const char* name; std::string bytes; Entries entries; bool accepted = true; } cases[] = {
+      {"empty file", "", {}},
+      {"mark only", "\xFF\xFE", {}},
+      {"one byte", "1", {}},
+      {"utf-8 mark", "\xEF\xBB\xBF" "1\t2\t1\t\xE3\x83\x91\n", {Entry(1, 2, 1, W(u"\u30D1"))}},
+      {"utf-16 big-endian refused", std::string("\xFE\xFF\0" "1\0\t\0\t\0\t", 10), {}, false},
+      {"single byte: each its own unit", "0\t0\t0\t\xE3\x83\x91\xFF\n", {Entry(0, 0, 0, W(u"\u00E3\u0083\u0091\u00FF"))}},
+      {"utf-16 without its mark", Utf16Le(u"1\t3\t0\tnotepad.exe\r\n0\t0\t0\tx\r\n", false), {}},
+      {"CR LF, LF, last line without end", Utf16Le(u"1\t0\t0\ta\r\n0\t1\t0\tb\n0\t0\t1\tc"),
+       {Entry(1, 0, 0, L"a"), Entry(0, 1, 0, L"b"), Entry(0, 0, 1, L"c")}},
+      {"lone CR cuts the keyword", Utf16Le(u"0\t0\t0\tab\rcd\n"), {Entry(0, 0, 0, L"ab")}},
+      {"SUB ends the data", Utf16Le(u"1\t0\t0\ta\r\n\u001A0\t0\t0\tb\r\n"), {Entry(1, 0, 0, L"a")}},
+      {"SUB inside a line", Utf16Le(u"1\t0\t0\tab\u001Acd\r\n0\t0\t0\tb\r\n"), {Entry(1, 0, 0, L"ab")}},
+      {"SUB byte in a utf-8 file", "\xEF\xBB\xBF" "0\t0\t0\ta\n\x1A" "0\t0\t0\tb\n", {Entry(0, 0, 0, L"a")}},
+      {"NUL ends the line's text", Utf16Le(u"1\t0\t0\tab\0cd\r\n0\t0\t0\tz\r\n"sv), {Entry(1, 0, 0, L"ab"), Entry(0, 0, 0, L"z")}},
+      {"NUL before the third TAB", Utf16Le(u"1\t0\0\t0\tab\r\n"sv), {}},
+      {"line starting with NUL skipped", Utf16Le(u"\u00001\t0\t0\tab\r\n0\t0\t0\tz\r\n"sv), {Entry(0, 0, 0, L"z")}},
+      {"too few TABs, empty lines skipped", Utf16Le(u"1\t0\tab\r\n\r\n\n1\t1\t1\r\n"), {}},
+      {"three TABs alone: a blank entry", Utf16Le(u"\t\t\t\r\n"), {Entry(0, 0, 0, L"")}},
+      {"keyword keeps TABs and spaces", Utf16Le(u"0\t0\t0\t  two\twords\t \r\n"), {Entry(0, 0, 0, L"  two\twords\t ")}},
+      {"stray last byte", Utf16Le(u"1\t0\t0\tab\r\n") + "1", {Entry(1, 0, 0, L"ab")}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DecodeTaskList(c.bytes).accepted, c.accepted) << c.name;
+    EXPECT_EQ(Decoded(c.bytes), Show(c.entries)) << c.name;
+  }
+}
+
+TEST(TaskFileFormatTest, NumericFieldsAndTheirRanges) {
+  const std::pair<std::u16string, std::int32_t> fields[] = {
+      {u" 1", 1}, {u"+2", 2}, {u"02", 2}, {u"1abc", 1}, {u"abc", 0}, {u"", 0}, {u"-1", -1}, {u"-", 0},
+      {u"+-1", 0}, {u"1 2", 1}, {u"\u3000\t 7", 7}, {u"2147483647", INT32_MAX}, {u"2147483648", INT32_MAX},
+      {u"99999999999999999999", INT32_MAX}, {u"-2147483648", INT32_MIN}, {u"-99999999999", INT32_MIN},
+      {u"\uFF11", 1}, {u"\uFF19\uFF10", 90}, {u"-\uFF15", -5},  // fullwidth digits
+      {u"\u0663", 3}, {u"\u096A\u0968", 42}, {u"1\u0662", 12},  // other scripts, mixed too
+      {u"\u00B2", 0}, {u"\u2460", 0}, {u"\uFF1A", 0},           // no decimal digits
+  };
+  for (const auto& [field, value] : fields) EXPECT_EQ(ParseNumericField(W(field)), value) << testing::PrintToString(W(field));
+  // Out of range reads as the first value; beyond 32 bits too (clamped, not wrapped).
+  const std::pair<std::u16string, TaskEntry> lines[] = {
+      {u" 1\t+2\t02", Entry(1, 2, 2, L"k")}, {u"\uFF11\t\uFF13\t\uFF12", Entry(1, 3, 2, L"k")},
+      {u"abc\t\t ", Entry(0, 0, 0, L"k")}, {u"-1\t-1\t-1", Entry(0, 0, 0, L"k")}, {u"2\t4\t3", Entry(0, 0, 0, L"k")},
+      {u"2\t1\t2", Entry(0, 1, 2, L"k")}, {u"4294967297\t4294967299\t4294967298", Entry(0, 0, 0, L"k")},
+      {u"-4294967295\t-4294967293\t-4294967294", Entry(0, 0, 0, L"k")},
+  };
+  for (const auto& [line, entry] : lines) EXPECT_EQ(Decoded(Utf16Le(line + u"\tk\r\n")), Show({entry})) << Show({entry});
+}
+
+TEST(TaskFileFormatTest, LongLinesAreReadInPiecesOf1023Units) {
+  const std::wstring x(1017, L'x');
+  const std::u16string x16(1017, u'x');
+  // 1017 keyword units come back whole; a longer one is cut, its tail skipped unless it has three TABs.
+  EXPECT_EQ(Decoded(EncodeTaskList({Entry(1, 1, 1, x)})), Show({Entry(1, 1, 1, x)}));
+  EXPECT_EQ(Decoded(EncodeTaskList({Entry(1, 1, 1, x + L"zzzzzz"), Entry(0, 0, 1, L"n")})),
+            Show({Entry(1, 1, 1, x), Entry(0, 0, 1, L"n")}));
+  EXPECT_EQ(Decoded(Utf16Le(u"1\t1\t1\t" + x16 + u"\t2\t1\tq\r\n")), Show({Entry(1, 1, 1, x), Entry(0, 2, 1, L"q")}));
+  std::string utf8 = "\xEF\xBB\xBF" "0\t0\t0\t";  // the limit counts decoded units, not bytes
+  for (int i = 0; i < 1017; ++i) utf8 += "\xE3\x83\x91";
+  EXPECT_EQ(Decoded(utf8 + "\t\t\t\n"), Show({Entry(0, 0, 0, std::wstring(1017, wchar_t(0x30D1))), Entry(0, 0, 0, L"")}));
+}
+
+TEST(TaskFileFormatTest, Utf8IsConvertedAndEachBadByteIsAReplacement) {
+  const wchar_t r = 0xFFFD;
+  const std::pair<std::string, std::wstring> cases[] = {
+      {"\xC3\xA9\xE3\x83\x91\xF0\x9F\x98\x80", {wchar_t(0xE9), wchar_t(0x30D1), wchar_t(0xD83D), wchar_t(0xDE00)}},
+      {"\xF4\x8F\xBF\xBF", {wchar_t(0xDBFF), wchar_t(0xDFFF)}},  // the largest code point
+      {"a\x80" "b", {L'a', r, L'b'}},                              // lone continuation byte
+      {"\xC3(", {r, L'('}},                                        // lead byte without continuation
+      {"\xC0\xAF\xE0\x80\xAF", {r, r, r, r, r}},                   // overlong forms
+      {"\xED\xA0\x80", {r, r, r}},                                 // encoded surrogate
+      {"\xF4\x90\x80\x80", {r, r, r, r}},                          // beyond U+10FFFF
+      {"\xF5\xFF", {r, r}},                                        // invalid lead bytes
+      {"\xE3\x83", {r, r}},                                        // cut by the line end
+  };
+  for (const auto& [bytes, keyword] : cases) {
+    EXPECT_EQ(Decoded("\xEF\xBB\xBF" "0\t0\t0\t" + bytes + "\r\n"), Show({Entry(0, 0, 0, keyword)})) << Show({Entry(0, 0, 0, keyword)});
+  }
+}
+
+TEST(TaskFileFormatTest, RandomListsRoundTrip) {
+  std::mt19937 rng(20240611);
+  auto pick = [&](unsigned n) { return static_cast<unsigned>(rng() % n); };
+  for (int round = 0; round < 200; ++round) {
+    Entries entries(pick(8));
+    for (TaskEntry& e : entries) {
+      e = Entry(pick(2), pick(4), pick(3), L"");
+      const unsigned length = pick(4) == 0 ? 1017 - pick(3) : pick(40);
+      while (e.Keyword.size() < length) {
+        const unsigned kind = pick(4);  // ASCII that matters, surrogates paired or not, anything
+        unsigned u = kind == 0 ? L"\t  0123456789ab\\*?"[pick(18)] : kind == 1 ? 0xD800 + pick(0x800) : 1 + pick(0xFFFF);
+        e.Keyword.push_back(wchar_t(u == L'\r' || u == L'\n' || u == 0x1A ? L'-' : u));
+      }
+    }
+    const DecodedTaskList decoded = DecodeTaskList(EncodeTaskList(entries));
+    ASSERT_TRUE(decoded.accepted);
+    ASSERT_EQ(Show(decoded.entries), Show(entries)) << "round " << round;
+  }
+}
+
+// The real file system with one failure switched in through the seam: a read failing after
+// its bytes, the n-th write, or the commit. The real writer is then dropped uncommitted.
+struct FailingStore final : FileStore {
+  bool failRead = false, failCommit = false;
+  int failWrite = 0, writes = 0;
   ReadStatus ReadAll(const std::wstring& path, std::string& bytes) override {
-    if (auto it = unreadable.find(path); it != unreadable.end()) {
-      bytes += it->second;
-      return ReadStatus::ReadFailed;
-    }
-    auto it = files.find(path);
-    if (it == files.end()) return ReadStatus::OpenFailed;
-    bytes += it->second;
-    return ReadStatus::Ok;
+    return failRead ? (SystemFileStore().ReadAll(path, bytes), ReadStatus::ReadFailed) : SystemFileStore().ReadAll(path, bytes);
   }
-
   std::unique_ptr<FileWriter> BeginWrite(const std::wstring& path) override {
-    for (const std::wstring& p : readOnly) {
-      if (p == path) return nullptr;
-    }
-    return std::make_unique<Writer>(*this, path);
+    auto real = SystemFileStore().BeginWrite(path);
+    return real ? std::make_unique<Writer>(*this, std::move(real)) : nullptr;
   }
-
- private:
-  class Writer final : public FileWriter {
-   public:
-    Writer(FakeFileStore& store, std::wstring path) : store_(store), path_(std::move(path)) {}
-    bool Write(std::string_view bytes) override {
-      if (++store_.writeCalls == store_.failWriteCall) return false;
-      pending_.append(bytes);
-      return true;
-    }
-    bool Commit() override {
-      if (store_.failCommit) return false;
-      ++store_.commits;
-      store_.files[path_] = pending_;
-      return true;
-    }
-
-   private:
-    FakeFileStore& store_;
-    std::wstring path_;
-    std::string pending_;
+  struct Writer final : FileWriter {
+    Writer(FailingStore& s, std::unique_ptr<FileWriter> w) : store(s), real(std::move(w)) {}
+    bool Write(std::string_view bytes) override { return ++store.writes != store.failWrite && real->Write(bytes); }
+    bool Commit() override { return !store.failCommit && real->Commit(); }
+    FailingStore& store;
+    std::unique_ptr<FileWriter> real;
   };
 };
 
-struct Message {
-  std::wstring text;
-  MessageIcon icon;
-};
-
-TaskEntry Entry(EndMethod end, MatchTarget target, MatchMethod method, std::wstring keyword) {
-  TaskEntry e;
-  e.EndMethod = end;
-  e.MatchTarget = target;
-  e.MatchMethod = method;
-  e.Keyword = std::move(keyword);
-  return e;
-}
+std::string ReadFile(const fs::path& p) { std::ifstream in(p, std::ios::binary); return {std::istreambuf_iterator<char>(in), {}}; }
+#ifdef _WIN32  // the host has no window
+std::wstring Title() { wchar_t t[1024] = {}; GetWindowTextW(HWND(MainWindow()), t, 1024); return t; }
+#endif
+void WriteFile(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
 
 class TaskFileTest : public testing::Test {
  protected:
+  const Entries kBefore = {Entry(1, 3, 0, L"old.exe"), Entry(0, 1, 1, L"Old\tClass")};
   void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("nagitome-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_), fs::create_directories(dir_ / "folder");
     SetActiveFileStore(&store_);
-    SetMessageSink([this](std::wstring_view text, MessageIcon icon) {
-      messages_.push_back({std::wstring(text), icon});
-    });
-    // A known state that every failure must leave as it is.
-    TheTaskList().ReplaceEntries({Entry(EndMethod::Taskkill, MatchTarget::ProcessName,
-                                        MatchMethod::Wildcard, L"old.exe"),
-                                  Entry(EndMethod::CloseWindow, MatchTarget::WindowClass,
-                                        MatchMethod::RegexCaseSensitive, L"Old\tClass")});
-    TheTaskList().ResetSelection();
-    TheTaskList().SelectEntry(1);
-    CurrentFilePath() = L"C:\\lists\\current.txt";
-    RecentFilePath() = L"C:\\lists\\recent.txt";
+    SetMessageSink([this](std::wstring_view text, MessageIcon icon) { messages_.push_back(icon == MessageIcon::Error ? std::wstring(text) : L"?"); });
+    TheTaskList().ReplaceEntries(kBefore);
+    TheTaskList().ResetSelection(), TheTaskList().SelectEntry(1);
+    CurrentFilePath() = L"C:\\lists\\current.txt", RecentFilePath() = L"C:\\lists\\recent.txt";
+#ifdef _WIN32
+    SetMainWindow(CreateWindowW(L"STATIC", L"before", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
+#endif
   }
   void TearDown() override {
-    SetActiveFileStore(nullptr);
-    SetMessageSink({});
-    TheTaskList().NewTaskList();
-    TheTaskList().SelectEntry(0);
-    CurrentFilePath().clear();
-    RecentFilePath().clear();
+    fs::remove_all(dir_);
+    SetActiveFileStore(nullptr), SetMessageSink({}), TheTaskList().NewTaskList();
+    CurrentFilePath().clear(), RecentFilePath().clear();
+#ifdef _WIN32
+    DestroyWindow(HWND(MainWindow())), SetMainWindow(nullptr);
+#endif
   }
-
-  void ExpectStateUnchanged(const std::vector<TaskEntry>& entries) {
-    EXPECT_EQ(TheTaskList().Entries(), entries);
+  std::set<fs::path> Listing() { return {fs::recursive_directory_iterator(dir_), {}}; }
+  void ExpectUnchanged(const Entries& entries, const std::vector<std::wstring>& messages) {
+    EXPECT_EQ(Show(TheTaskList().Entries()), Show(entries));
     EXPECT_EQ(TheTaskList().SelectedIndex(), 1);
     EXPECT_EQ(CurrentFilePath(), L"C:\\lists\\current.txt");
     EXPECT_EQ(RecentFilePath(), L"C:\\lists\\recent.txt");
+    EXPECT_EQ(messages_, messages);
+#ifdef _WIN32
+    EXPECT_EQ(Title(), L"before");
+#endif
   }
-
-  void ExpectOneError(const std::wstring& text) {
-    ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(messages_[0].text, text);
-    EXPECT_EQ(messages_[0].icon, MessageIcon::Error);
-  }
-
-  FakeFileStore store_;
-  std::vector<Message> messages_;
+  fs::path dir_;
+  FailingStore store_;
+  std::vector<std::wstring> messages_;
 };
 
-TEST_F(TaskFileTest, LoadReplacesTheListAndSetsBothPaths) {
-  const std::wstring path = L"D:\\new\\night.txt";
-  store_.files[path] = Utf16Le(u"1\t3\t0\tnotepad.exe\r\nskipped\r\n0\t2\t2\t\u30E1\u30E2\r\n");
-  EXPECT_TRUE(LoadTaskListFile(path));
-  EXPECT_EQ(TheTaskList().Entries(),
-            (std::vector<TaskEntry>{
-                Entry(EndMethod::Taskkill, MatchTarget::ProcessName, MatchMethod::Wildcard, L"notepad.exe"),
-                Entry(EndMethod::CloseWindow, MatchTarget::TitleAndClass, MatchMethod::RegexIgnoreCase,
-                      std::wstring{wchar_t(0x30E1), wchar_t(0x30E2)})}));
-  EXPECT_EQ(CurrentFilePath(), path);
-  EXPECT_EQ(RecentFilePath(), path);
-  EXPECT_EQ(TheTaskList().SelectedIndex(), 1);  // the caller refreshes the view
-  EXPECT_TRUE(messages_.empty());
-}
-
-TEST_F(TaskFileTest, FilesWithoutEntriesLoadOneBlankEntry) {
-  const struct {
-    const char* name;
-    std::string bytes;
-  } cases[] = {
-      {"empty", ""},
-      {"mark only", "\xFF\xFE"},
-      {"every line skipped", Utf16Le(u"a\tb\r\n\r\n")},
-      {"utf-16 without its mark", Utf16Le(u"1\t3\t0\tnotepad.exe\r\n").substr(2)},
+TEST_F(TaskFileTest, LoadReplacesTheListAndSetsBothPathsAndTheTitle) {
+  const struct { const char* name; std::string bytes; Entries entries; } cases[] = {
+      {"entries", Utf16Le(u"1\t3\t0\tnotepad.exe\r\nskipped\r\n0\t2\t2\t\u30E1\r\n"),
+       {Entry(1, 3, 0, L"notepad.exe"), Entry(0, 2, 2, W(u"\u30E1"))}},
+      {"every line skipped", Utf16Le(u"a\tb\r\n\r\n"), {MakeBlankEntry()}},  // a file without entries loads a blank one
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::wstring path = L"C:\\" + std::wstring(c.name, c.name + std::strlen(c.name));
-    store_.files[path] = c.bytes;
+    const std::wstring path = (dir_ / (std::string(c.name) + ".txt")).wstring();
+    WriteFile(path, c.bytes);
     EXPECT_TRUE(LoadTaskListFile(path));
-    EXPECT_EQ(TheTaskList().Entries(), std::vector<TaskEntry>{MakeBlankEntry()});
+    EXPECT_EQ(Show(TheTaskList().Entries()), Show(c.entries));
     EXPECT_EQ(CurrentFilePath(), path);
     EXPECT_EQ(RecentFilePath(), path);
+#ifdef _WIN32
+    EXPECT_EQ(Title(), FormatWindowTitle(path));
+#endif
   }
-  EXPECT_TRUE(messages_.empty());
-}
-
-TEST_F(TaskFileTest, LoadingTheRecentFileItselfKeepsIt) {
-  store_.files[RecentFilePath()] = Utf16Le(u"1\t1\t1\tr\r\n");
+  RecentFilePath() = (dir_ / "entries.txt").wstring();  // loading the recent file itself keeps its name
   EXPECT_TRUE(LoadTaskListFile(RecentFilePath()));
-  EXPECT_EQ(RecentFilePath(), L"C:\\lists\\recent.txt");
-  EXPECT_EQ(CurrentFilePath(), L"C:\\lists\\recent.txt");
-  EXPECT_EQ(TheTaskList().Count(), 1);
-}
-
-TEST_F(TaskFileTest, LoadingAnEmptyPathLeavesTheRecentFile) {
-  store_.files[L""] = Utf16Le(u"1\t1\t1\tr\r\n");
-  EXPECT_TRUE(LoadTaskListFile(L""));
-  EXPECT_EQ(CurrentFilePath(), L"");
-  EXPECT_EQ(RecentFilePath(), L"C:\\lists\\recent.txt");
+  EXPECT_EQ(RecentFilePath(), (dir_ / "entries.txt").wstring());
+  EXPECT_EQ(TheTaskList().Count(), 2);
+  EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(TaskFileTest, FailedLoadChangesNothingAndSaysSo) {
-  const std::vector<TaskEntry> before = TheTaskList().Entries();
-  const std::wstring missing = L"C:\\missing.txt";
-  const std::wstring bigEndian = L"C:\\be.txt";
-  const std::wstring unreadable = L"C:\\bad sector.txt";
-  store_.files[bigEndian] = std::string("\xFE\xFF\x00" "1\x00\t\x00" "3", 7);
-  // Half a good file then a read error: loading it could later lose the rest on a save.
-  store_.unreadable[unreadable] = Utf16Le(u"1\t3\t0\tfirst\r\n");
-  for (const std::wstring& path : {missing, bigEndian, unreadable}) {
-    SCOPED_TRACE(testing::PrintToString(path));
-    messages_.clear();
+  WriteFile(dir_ / "be.txt", std::string("\xFE\xFF\0" "1\0\t\0\t\0\t", 10));
+  WriteFile(dir_ / "half.txt", Utf16Le(u"1\t3\t0\tfirst\r\n"));  // a read error must not load what came before it
+  for (const char* name : {"missing.txt", "be.txt", "half.txt", "folder"}) {
+    SCOPED_TRACE(name);
+    store_.failRead = name == "half.txt"sv, messages_.clear();
+    const std::wstring path = (dir_ / name).wstring();
     EXPECT_FALSE(LoadTaskListFile(path));
-    ExpectStateUnchanged(before);
-    ExpectOneError(L"タスクリストファイルのオープンに失敗しました。\n\n" + path);
+    ExpectUnchanged(kBefore, {L"タスクリストファイルのオープンに失敗しました。\n\n" + path});
   }
 }
 
-TEST_F(TaskFileTest, SaveWritesTheCanonicalFileAndChangesNoState) {
-  const std::vector<TaskEntry> before = TheTaskList().Entries();
-  const std::wstring path = L"C:\\out.txt";
-  store_.files[path] = "previous contents";
-  EXPECT_TRUE(SaveTaskListFile(path));
-  EXPECT_EQ(store_.files[path], Utf16Le(u"1\t3\t0\told.exe\r\n0\t1\t1\tOld\tClass\r\n"));
-  EXPECT_EQ(store_.commits, 1);
-  EXPECT_TRUE(messages_.empty());
-  ExpectStateUnchanged(before);
-}
-
-TEST_F(TaskFileTest, LargeSaveArrivesWhole) {
-  std::vector<TaskEntry> entries;
-  for (int i = 0; i < 300; ++i) {
-    entries.push_back(Entry(EndMethod::Taskkill, MatchTarget::WindowTitle, MatchMethod::Wildcard,
-                            std::wstring(200, static_cast<wchar_t>(L'a' + i % 26))));
-  }
-  TheTaskList().ReplaceEntries(entries);
-  EXPECT_TRUE(SaveTaskListFile(L"C:\\big.txt"));
-  EXPECT_GT(store_.writeCalls, 1);  // more than one piece
-  EXPECT_EQ(store_.files[L"C:\\big.txt"], EncodeTaskList(entries));
+TEST_F(TaskFileTest, SaveReplacesTheFileWholeAndChangesNoState) {
+  const fs::path path = dir_ / "out.txt";
+  WriteFile(path, "previous contents");
+  EXPECT_TRUE(SaveTaskListFile(path.wstring()));
+  EXPECT_EQ(ReadFile(path), Utf16Le(u"1\t3\t0\told.exe\r\n0\t1\t1\tOld\tClass\r\n"));
+  EXPECT_EQ(Listing(), (std::set<fs::path>{path, dir_ / "folder"}));  // no temporary file left
+  ExpectUnchanged(kBefore, {});
+  const Entries big(300, Entry(1, 0, 0, std::wstring(200, L'b')));  // goes out in pieces, arrives whole
+  TheTaskList().ReplaceEntries(big);
+  EXPECT_TRUE(SaveTaskListFile(path.wstring()));
+  EXPECT_GT(store_.writes, 2);
+  EXPECT_EQ(ReadFile(path), EncodeTaskList(big));
 }
 
 TEST_F(TaskFileTest, FailedSaveKeepsTheFileAndSaysSo) {
-  // Big enough to be written in several pieces, so a write can fail half way.
-  std::vector<TaskEntry> entries;
-  for (int i = 0; i < 300; ++i) {
-    entries.push_back(Entry(EndMethod::CloseWindow, MatchTarget::WindowClass,
-                            MatchMethod::RegexIgnoreCase, std::wstring(200, L'k')));
-  }
-  const struct {
-    const char* name;
-    bool readOnly;
-    int failWriteCall;
-    bool failCommit;
-  } cases[] = {
-      {"cannot be opened", true, 0, false},
-      {"first write fails", false, 1, false},
-      {"write fails mid-file", false, 2, false},
-      {"commit fails", false, 0, true},
+  const Entries big(300, Entry(0, 1, 2, std::wstring(200, L'k')));  // several pieces
+  const struct { const char *name, *target; int failWrite; bool failCommit, readOnly; } cases[] = {
+      {"read-only target", "current.txt", 0, false, true}, {"target is a folder", "folder", 0, false, false},
+      {"missing folder", "none/current.txt", 0, false, false}, {"first write fails", "current.txt", 1, false, false},
+      {"write fails mid-file", "current.txt", 2, false, false}, {"commit fails", "current.txt", 0, true, false},
   };
-  const std::wstring path = L"C:\\lists\\current.txt";
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    TheTaskList().ReplaceEntries(entries);
-    store_ = FakeFileStore();
-    store_.files[path] = "previous contents";
-    if (c.readOnly) store_.readOnly.push_back(path);
-    store_.failWriteCall = c.failWriteCall;
-    store_.failCommit = c.failCommit;
-    messages_.clear();
-
+#ifndef _WIN32
+    if (c.readOnly && geteuid() == 0) continue;  // the host store cannot refuse root
+#endif
+    WriteFile(dir_ / "current.txt", "previous contents");
+    fs::permissions(dir_ / "current.txt", fs::perms::owner_write, c.readOnly ? fs::perm_options::remove : fs::perm_options::add);
+    const std::set<fs::path> before = Listing();
+    TheTaskList().ReplaceEntries(big);
+    store_.failCommit = c.failCommit, store_.failWrite = c.failWrite, store_.writes = 0, messages_.clear();
+    const std::wstring path = (dir_ / c.target).wstring();
     EXPECT_FALSE(SaveTaskListFile(path));
-    EXPECT_EQ(store_.commits, 0);
-    EXPECT_EQ(store_.files[path], "previous contents");
-    if (c.failWriteCall != 0) {
-      EXPECT_EQ(store_.writeCalls, c.failWriteCall);  // no write after it
-    }
-    ExpectStateUnchanged(entries);
-    ExpectOneError(L"タスクリストファイルの書き込みに失敗しました。\n\n" + path);
+    EXPECT_EQ(ReadFile(dir_ / "current.txt"), "previous contents");
+    EXPECT_EQ(Listing(), before);  // no temporary file left
+    if (c.failWrite != 0) { EXPECT_EQ(store_.writes, c.failWrite); }  // nothing written after it
+    ExpectUnchanged(big, {L"タスクリストファイルの書き込みに失敗しました。\n\n" + path});
+    fs::permissions(dir_ / "current.txt", fs::perms::owner_write, fs::perm_options::add);  // removable again
   }
 }
 

@@ -1,7 +1,6 @@
 nagitome_add_test(tasks_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/task_list_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/task_file_format_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/task_file_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/document_test.cpp
   LIBS tasks)
