@@ -29,7 +29,17 @@ bool MatchWhole(const std::wregex& regex, std::wstring_view text) {
 
 // The regex scanner narrows each unit to a char to spot syntax, and MinGW's narrowing maps
 // look-alikes to ASCII: "（" would open a group and "＊" repeat. Non-ASCII units are written as
-// \uXXXX escapes, which mean the same unit and cannot be taken for syntax.
+// \uXXXX escapes, which mean the same unit and cannot be taken for syntax. Units above
+// U+FFFF (hosts with a 32-bit wchar_t) do not fit one and are left as they are.
+constexpr bool KeptAsIs(wchar_t unit) {
+  if (unit < 0x80) return true;
+#if WCHAR_MAX > 0xFFFF
+  return static_cast<std::uint32_t>(unit) > 0xFFFF;
+#else
+  return false;
+#endif
+}
+
 std::wstring RegexSource(std::wstring_view keyword) {
   static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
   std::wstring source;
@@ -38,14 +48,13 @@ std::wstring RegexSource(std::wstring_view keyword) {
     wchar_t unit = keyword[i];
     if (unit == L'\\' && i + 1 < keyword.size()) {
       unit = keyword[++i];
-      // An escaped non-ASCII unit is that unit itself.
-      if (unit < 0x80 || static_cast<std::uint32_t>(unit) > 0xFFFF) {
-        source += L'\\';
-        source += unit;
+      if (KeptAsIs(unit)) {
+        source += {L'\\', unit};
         continue;
       }
+      // An escaped non-ASCII unit is that unit itself: it gets its escape below.
     }
-    if (unit < 0x80 || static_cast<std::uint32_t>(unit) > 0xFFFF) {
+    if (KeptAsIs(unit)) {
       source += unit;
       continue;
     }
@@ -55,27 +64,23 @@ std::wstring RegexSource(std::wstring_view keyword) {
   return source;
 }
 
-// libstdc++ reads repeat counts and back-reference numbers into an int without a range check:
-// a long digit run overflows, and the count it ends with is not the one typed.
+// libstdc++ reads repeat counts ("{n,m}") and back-reference numbers ("\n") into an int
+// without a range check: a long digit run overflows, and the count it ends with is not the one
+// typed.
 bool HasOverlongNumber(std::wstring_view keyword) {
   constexpr std::size_t kMaxDigits = 9;
-  bool inCount = false;
-  for (std::size_t i = 0; i < keyword.size(); ++i) {
-    const wchar_t unit = keyword[i];
-    const bool counted = inCount || (i > 0 && keyword[i - 1] == L'\\');
-    if (unit >= L'0' && unit <= L'9' && counted) {
-      std::size_t end = i;
-      while (end < keyword.size() && keyword[end] >= L'0' && keyword[end] <= L'9') ++end;
-      if (end - i > kMaxDigits) return true;
-      i = end - 1;
-    } else if (unit == L'\\') {
-      ++i;
-      if (i < keyword.size() && keyword[i] >= L'0' && keyword[i] <= L'9') --i;  // read as a number next
-    } else if (unit == L'{') {
-      inCount = true;
-    } else if (unit != L',') {
-      inCount = false;
+  bool escaped = false, inBraces = false, counted = false;
+  std::size_t digits = 0;
+  for (const wchar_t unit : keyword) {
+    if (unit >= L'0' && unit <= L'9') {
+      if (digits++ == 0) counted = escaped || inBraces;
+      if (counted && digits > kMaxDigits) return true;
+    } else {
+      digits = 0;
+      if (unit == L'{') inBraces = !escaped;
+      else if (unit != L',') inBraces = false;
     }
+    escaped = !escaped && unit == L'\\';
   }
   return false;
 }

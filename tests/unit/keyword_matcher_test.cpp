@@ -27,7 +27,8 @@ TEST(KeywordMatcherTest, MatchesTheWholeTextByMethod) {
       {L"..", kCase, L"\xD83D\xDE00", true},          {L".", kCase, L"\xD83D\xDE00", false},
       {L"(a)\\1", kCase, L"aa", true},                {L"(a)\\1", kCase, L"ab", false},
       {L"(A)\\1", kNoCase, L"aA", true},              {L"memo|calc", kCase, L"calc", true},
-      {L"[0-9]+", kCase, L"2024", true},              {L"[0-9]+", kCase, L"20x4", false},
+      {L"[0-9]+", kCase, L"2024", true}, {L"\\\\12345678901", kCase, L"\\12345678901", true},
+      {L"a,12345678901", kCase, L"a,12345678901", true},              {L"[0-9]+", kCase, L"20x4", false},
   };
   for (const auto& c : cases) {
     KeywordMatcher matcher(c.keyword, c.method);
