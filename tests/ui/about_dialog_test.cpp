@@ -1,253 +1,144 @@
-// The About dialog, opened from the real main dialog: its texts, the link's hover state
-// machine, the link click, the keys that end it, and the GDI objects it creates and deletes.
-#include <windows.h>
-
-#include <atomic>
-#include <string>
-#include <vector>
+// The About dialog: the keys that end it, the link's hover state machine and click, the main
+// dialog locked while it runs, and the GDI objects it creates and deletes.
+#include <thread>
+#include <tuple>
 
 #include "dialog_harness.h"
-#include "tasks/task_list.h"
 #include "ui/about_dialog.h"
-#include "ui/main_dialog.h"
 #include "version.h"
 
 namespace nagitome::uitest {
 namespace {
 
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255), kRed = RGB(255, 0, 0);
+
+GUITHREADINFO GuiThreadOf(HWND window) {  // GetCapture and GetFocus answer for the caller only
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info;
+}
 
 class AboutDialogTest : public DialogTest {
  protected:
   void OpenAbout() {
     PostClick(1023);  // its handler returns only when the About dialog has ended
-    about_ = WaitForDialogWindow(L"バージョン情報");
-    ASSERT_NE(about_, nullptr) << "the About dialog did not open";
+    ASSERT_NE(about_ = WaitForDialogWindow(L"バージョン情報"), nullptr) << "the About dialog did not open";
     Send(about_, WM_NULL);  // its own loop runs
   }
-
   void CloseAbout() {
     Send(about_, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(about_, IDOK)));
     ASSERT_TRUE(WaitForWindowGone(about_)) << "the About dialog stayed open";
     Sync();
   }
-
   HWND Link() const { return GetDlgItem(about_, 300); }
   HFONT DialogFont() { return reinterpret_cast<HFONT>(Send(about_, WM_GETFONT)); }
   HFONT LinkFont() { return reinterpret_cast<HFONT>(Send(Link(), WM_GETFONT)); }
-
-  // GetCapture answers for the calling thread only; this asks about the dialog thread.
-  HWND Capture() const {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(DialogThreadId(), &info) ? info.hwndCapture : nullptr;
-  }
-  HWND Focus() const {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(DialogThreadId(), &info) ? info.hwndFocus : nullptr;
-  }
-
-  void MoveMouse(int x, int y) {
-    Send(Link(), WM_MOUSEMOVE, 0, MAKELPARAM(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y))));
-  }
-  RECT LinkClient() const {
+  POINT MiddleOf(HWND window) const {  // in the link's client coordinates
     RECT rect{};
-    GetClientRect(Link(), &rect);
-    return rect;
+    GetClientRect(window, &rect);
+    POINT at{rect.right / 2, rect.bottom / 2};
+    MapWindowPoints(window, Link(), &at, 1);
+    return at;
   }
-  void MoveOntoLink() {
-    const RECT rect = LinkClient();
-    MoveMouse(rect.right / 2, rect.bottom / 2);
-  }
-
-  // The colours the dialog gives a static control, as its painting asks for them.
-  struct StaticColours {
-    HBRUSH brush;
-    COLORREF text;
-    int backgroundMode;
-  };
-  StaticColours ColoursFor(HWND control) {
+  void MoveMouse(POINT at) { Send(Link(), WM_MOUSEMOVE, 0, MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y))); }
+  std::tuple<HBRUSH, COLORREF, int> LinkColours() {  // as the link's painting asks for them
     HDC dc = CreateCompatibleDC(nullptr);
-    StaticColours colours{};
-    colours.brush = reinterpret_cast<HBRUSH>(Send(about_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                                  reinterpret_cast<LPARAM>(control)));
-    colours.text = GetTextColor(dc);
-    colours.backgroundMode = GetBkMode(dc);
+    const LRESULT brush = Send(about_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(Link()));
+    const std::tuple<HBRUSH, COLORREF, int> colours{reinterpret_cast<HBRUSH>(brush), GetTextColor(dc), GetBkMode(dc)};
     DeleteDC(dc);
     return colours;
   }
-
-  void ExpectNormalLook() {
-    EXPECT_EQ(LinkColor(), kBlue);
-    EXPECT_EQ(Capture(), nullptr);
-    EXPECT_EQ(LinkFont(), DialogFont());
-    EXPECT_EQ(ColoursFor(Link()).text, kBlue);
-  }
-
-  void ExpectHoverLook() {
-    EXPECT_EQ(LinkColor(), kRed);
-    EXPECT_EQ(Capture(), Link());
-    const HFONT font = LinkFont();
-    EXPECT_NE(font, DialogFont());
-    LOGFONTW underlined{}, normal{};
-    ASSERT_EQ(GetObjectW(font, sizeof underlined, &underlined), static_cast<int>(sizeof underlined));
-    ASSERT_EQ(GetObjectW(DialogFont(), sizeof normal, &normal), static_cast<int>(sizeof normal));
-    EXPECT_TRUE(underlined.lfUnderline);
-    EXPECT_EQ(underlined.lfHeight, normal.lfHeight);
-    EXPECT_EQ(std::wstring(underlined.lfFaceName), std::wstring(normal.lfFaceName));
-    const StaticColours colours = ColoursFor(Link());
-    EXPECT_EQ(colours.text, kRed);
-    EXPECT_EQ(colours.backgroundMode, TRANSPARENT);
+  void ExpectLook(bool hover) {
+    const auto [brush, text, mode] = LinkColours();
+    EXPECT_EQ(LinkColor(), hover ? kRed : kBlue);
+    EXPECT_EQ(text, hover ? kRed : kBlue);
+    EXPECT_TRUE(!hover || mode == TRANSPARENT);
+    EXPECT_EQ(GuiThreadOf(about_).hwndCapture, hover ? Link() : nullptr);
+    EXPECT_EQ(LinkFont() != DialogFont(), hover);
+    LOGFONTW link{}, normal{};
+    ASSERT_TRUE(GetObjectW(LinkFont(), sizeof link, &link) && GetObjectW(DialogFont(), sizeof normal, &normal));
+    EXPECT_EQ(link.lfUnderline != 0, hover);
+    EXPECT_EQ(link.lfHeight, normal.lfHeight);
+    EXPECT_EQ(std::wstring(link.lfFaceName), std::wstring(normal.lfFaceName));
   }
 
   HWND about_ = nullptr;
 };
 
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> children;
-  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) children.push_back(child);
-  return children;
-}
-
-TEST_F(AboutDialogTest, ShowsTheProductVersionAndTheLink) {
+TEST_F(AboutDialogTest, LinkTurnsRedWhileThePointerIsOverIt) {
   StartDialog();
   OpenAbout();
-  const std::vector<HWND> children = Children(about_);
-  ASSERT_EQ(children.size(), 5u);
-  EXPECT_EQ(WindowText(children[0]), L"Nagitome\nVersion 1.00");
-  EXPECT_EQ(children[3], Link());
-  EXPECT_EQ(WindowText(Link()), std::wstring(L"URL : ") + NAGITOME_HOME_PAGE);
-  EXPECT_EQ(WindowText(GetDlgItem(about_, IDOK)), L"OK");
-  EXPECT_EQ(GetWindow(about_, GW_OWNER), Dialog());
-  ExpectNormalLook();
-  CloseAbout();
-}
-
-struct ExitCase {
-  const char* name;
-  int dx, dy;  // -1/+1: beyond that edge of the link; 0: the middle
-  bool ontoOk;
-};
-
-class LinkHoverTest : public AboutDialogTest, public ::testing::WithParamInterface<ExitCase> {};
-
-TEST_P(LinkHoverTest, TurnsRedWhileThePointerIsOverTheLink) {
-  const ExitCase& c = GetParam();
-  StartDialog();
-  OpenAbout();
-  ExpectNormalLook();
-
-  MoveOntoLink();
-  ExpectHoverLook();
-  MoveMouse(1, 1);  // still inside: nothing changes
-  ExpectHoverLook();
-
-  const RECT rect = LinkClient();
-  POINT out{c.dx < 0 ? -1 : c.dx > 0 ? rect.right : rect.right / 2,
-            c.dy < 0 ? -1 : c.dy > 0 ? rect.bottom : rect.bottom / 2};
-  HWND ok = GetDlgItem(about_, IDOK);
-  if (c.ontoOk) {
-    RECT button{};
-    GetClientRect(ok, &button);
-    out = {button.right / 2, button.bottom / 2};
-    MapWindowPoints(ok, Link(), &out, 1);
+  ExpectLook(false);
+  RECT link{};
+  GetClientRect(Link(), &link);
+  const HWND ok = GetDlgItem(about_, IDOK);
+  const POINT middle = MiddleOf(Link());
+  // Out past each edge, then onto the OK button; every hover starts over.
+  for (const POINT out : {POINT{-1, middle.y}, POINT{middle.x, -1}, POINT{link.right, middle.y},
+                          POINT{middle.x, link.bottom}, MiddleOf(ok)}) {
+    SCOPED_TRACE(testing::Message() << "out at " << out.x << "," << out.y);
+    MoveMouse(middle);
+    ExpectLook(true);
+    MoveMouse({1, 1});  // still inside: nothing changes
+    ExpectLook(true);
+    MoveMouse(out);
+    ExpectLook(false);
   }
-  MoveMouse(out.x, out.y);
-  ExpectNormalLook();
-  EXPECT_EQ(GetObjectType(DialogFont()), static_cast<DWORD>(OBJ_FONT));
-
-  // Hovering again works the same way.
-  MoveOntoLink();
-  ExpectHoverLook();
-  MoveMouse(out.x, out.y);
-  ExpectNormalLook();
-
-  if (c.ontoOk) {
-    Send(ok, BM_CLICK);  // the button is not held up by the link's capture
-    EXPECT_TRUE(WaitForWindowGone(about_));
-  } else {
-    CloseAbout();
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Exits, LinkHoverTest,
-                         ::testing::Values(ExitCase{"Left", -1, 0, false}, ExitCase{"Above", 0, -1, false},
-                                           ExitCase{"Right", 1, 0, false}, ExitCase{"Below", 0, 1, false},
-                                           ExitCase{"OntoOk", 0, 0, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(AboutDialogTest, OnlyTheLinkGetsTheLinkColours) {
-  StartDialog();
-  OpenAbout();
-  const StaticColours link = ColoursFor(Link());
-  EXPECT_NE(link.brush, nullptr);
-  EXPECT_EQ(GetObjectType(link.brush), static_cast<DWORD>(OBJ_BRUSH));
-  LOGBRUSH brush{};
-  GetObjectW(link.brush, sizeof brush, &brush);
-  EXPECT_EQ(brush.lbColor, GetSysColor(COLOR_BTNFACE));
-  const StaticColours other = ColoursFor(Children(about_)[0]);
-  EXPECT_NE(other.brush, link.brush);
-  EXPECT_NE(other.text, kBlue);
-  CloseAbout();
+  Send(ok, BM_CLICK);  // not held up by the link's capture
+  EXPECT_TRUE(WaitForWindowGone(about_));
 }
 
 TEST_F(AboutDialogTest, ClickingTheLinkOpensTheHomePageAndKeepsTheDialog) {
   StartDialog();
   OpenAbout();
-  MoveOntoLink();
-  ExpectHoverLook();
-
+  EXPECT_EQ(GetWindow(about_, GW_OWNER), Dialog());
+  EXPECT_EQ(WindowText(Link()), std::wstring(L"URL : ") + NAGITOME_HOME_PAGE);
+  MoveMouse(MiddleOf(Link()));
   Send(about_, WM_COMMAND, MAKEWPARAM(300, STN_CLICKED), reinterpret_cast<LPARAM>(Link()));
-  const std::vector<ShellCall> calls = ShellCalls();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].owner, nullptr);
-  EXPECT_EQ(calls[0].target, NAGITOME_HOME_PAGE);
-  ExpectNormalLook();
-  EXPECT_TRUE(IsWindowVisible(about_));
-
-  // A double click notification does nothing.
-  Send(about_, WM_COMMAND, MAKEWPARAM(300, STN_DBLCLK), reinterpret_cast<LPARAM>(Link()));
-  EXPECT_EQ(ShellCalls().size(), 1u);
+  Send(about_, WM_COMMAND, MAKEWPARAM(300, STN_DBLCLK), reinterpret_cast<LPARAM>(Link()));  // does nothing
+  EXPECT_EQ(ShellCalls(), (std::vector<ShellCall>{{nullptr, NAGITOME_HOME_PAGE}}));
+  ExpectLook(false);
   EXPECT_TRUE(IsWindowVisible(about_));
   CloseAbout();
 }
 
 struct EndCase {
   const char* name;
-  UINT message;  // WM_COMMAND (sent), WM_KEYDOWN (posted as a key press) or WM_CLOSE
+  UINT message;  // WM_KEYDOWN is posted as a key press; others are sent
   WPARAM wParam;
   bool ends;
 };
 
-class AboutEndTest : public AboutDialogTest, public ::testing::WithParamInterface<EndCase> {};
+class AboutEndTest : public DialogTest, public ::testing::WithParamInterface<EndCase> {};
 
-TEST_P(AboutEndTest, EndsOnlyOnOkEnterAndClose) {
+// Run on a thread of its own, so that the dialog's result can be seen.
+TEST_P(AboutEndTest, EndsWithOneOnlyOnOkEnterAndClose) {
   const EndCase& c = GetParam();
-  StartDialog();
-  OpenAbout();
-  if (c.message == WM_KEYDOWN) {
-    // Through the dialog's own loop, as a key press arrives.
-    HWND target = Focus() ? Focus() : about_;
-    PostMessageW(target, WM_KEYDOWN, c.wParam, 1);
-    PostMessageW(target, WM_KEYUP, c.wParam, 0xC0000001);
+  std::atomic<INT_PTR> result{-2};
+  std::jthread runner([&] {
+    result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101), nullptr, AboutDialogProc, 0);
+  });
+  const HWND about = WaitForDialogWindow(L"バージョン情報");
+  ASSERT_NE(about, nullptr) << "the About dialog did not open";
+  Send(about, WM_NULL);
+  if (c.message == WM_KEYDOWN) {  // through the dialog's own loop, as a key press arrives
+    const HWND focus = GuiThreadOf(about).hwndFocus ? GuiThreadOf(about).hwndFocus : about;
+    PostMessageW(focus, WM_KEYDOWN, c.wParam, 1);
+    PostMessageW(focus, WM_KEYUP, c.wParam, 0xC0000001);
   } else {
-    Send(about_, c.message, c.wParam);
+    Send(about, c.message, c.wParam);
   }
-  if (c.ends) {
-    EXPECT_TRUE(WaitForWindowGone(about_));
-    Sync();
-    EXPECT_FALSE(AboutDialogActive());
-  } else {
-    Send(about_, WM_NULL);
+  if (!c.ends) {
     Sleep(100);
-    Send(about_, WM_NULL);
-    EXPECT_TRUE(IsWindowVisible(about_));
-    EXPECT_TRUE(AboutDialogActive());
-    CloseAbout();
+    Send(about, WM_NULL);
+    EXPECT_TRUE(IsWindowVisible(about));
+    EXPECT_EQ(result.load(), -2);
+    Send(about, WM_CLOSE);
   }
-  EXPECT_TRUE(ShellCalls().empty());
+  EXPECT_TRUE(WaitForWindowGone(about));
+  runner.join();
+  EXPECT_EQ(result.load(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, AboutEndTest,
@@ -260,10 +151,8 @@ INSTANTIATE_TEST_SUITE_P(Keys, AboutEndTest,
 
 TEST_F(AboutDialogTest, MainDialogIgnoresCommandsWhileAboutRuns) {
   StartDialog();
-  ASSERT_EQ(RowCount(), 1);
   OpenAbout();
   EXPECT_TRUE(AboutDialogActive());
-  Click(1006);
   Send(Dialog(), WM_COMMAND, MAKEWPARAM(1006, BN_CLICKED));
   Send(Dialog(), WM_COMMAND, MAKEWPARAM(1022, BN_CLICKED));
   EXPECT_EQ(RowCount(), 1);
@@ -276,64 +165,26 @@ TEST_F(AboutDialogTest, MainDialogIgnoresCommandsWhileAboutRuns) {
   EXPECT_EQ(TheTaskList().Count(), 2);
 }
 
-TEST_F(AboutDialogTest, EveryStaticShowsTheHandCursorAfterwards) {
+TEST_F(AboutDialogTest, HundredOpeningsLeaveNoGdiObject) {
   StartDialog();
-  const auto hand = reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND));
-  OpenAbout();
-  CloseAbout();
-  EXPECT_EQ(GetClassLongPtrW(Item(1005), GCLP_HCURSOR), hand);
-}
-
-// Seen on the dialog thread when the About dialog's WM_DESTROY has been handled.
-std::atomic<HWND> g_watched{nullptr};
-std::atomic<HFONT> g_dialogFont{nullptr};
-std::atomic<DWORD> g_fontTypeAfterDestroy{0};
-std::atomic<int> g_destroys{0};
-
-LRESULT CALLBACK AfterWindowProc(int code, WPARAM wParam, LPARAM lParam) {
-  const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-  if (code == HC_ACTION && call->message == WM_DESTROY && call->hwnd == g_watched) {
-    g_fontTypeAfterDestroy = GetObjectType(g_dialogFont.load());
-    ++g_destroys;
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-TEST_F(AboutDialogTest, HundredOpeningsLeaveNoGdiObjectAndKeepTheDialogFont) {
-  StartDialog();
-  const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, &AfterWindowProc, nullptr, DialogThreadId());
-  ASSERT_NE(hook, nullptr) << GetLastError();
   OpenAbout();  // the first opening loads the shared icons and cursor once
   CloseAbout();
   const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  int checked = 0;
-  for (int i = 0; i < 100; ++i) {
+  for (int i = 0; i < 100 && !HasFatalFailure(); ++i) {
     SCOPED_TRACE(i);
     OpenAbout();
-    g_watched = about_;
-    g_dialogFont = DialogFont();
-    MoveOntoLink();
+    MoveMouse(MiddleOf(Link()));
     const HFONT underlined = LinkFont();
-    const HBRUSH brush = ColoursFor(Link()).brush;
-    ASSERT_EQ(GetObjectType(underlined), static_cast<DWORD>(OBJ_FONT));
-    ASSERT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
-    MoveMouse(-1, -1);
+    const HBRUSH brush = std::get<0>(LinkColours());
+    EXPECT_EQ(GetObjectType(underlined), static_cast<DWORD>(OBJ_FONT));
+    EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
+    MoveMouse({-1, -1});
     CloseAbout();
     EXPECT_EQ(GetObjectType(underlined), 0u) << "underlined font left behind";
     EXPECT_EQ(GetObjectType(brush), 0u) << "background brush left behind";
-    EXPECT_EQ(g_fontTypeAfterDestroy.load(), static_cast<DWORD>(OBJ_FONT)) << "the dialog's own font was deleted";
-    ++checked;
   }
-  UnhookWindowsHookEx(hook);
-  EXPECT_EQ(checked, 100);
-  EXPECT_EQ(g_destroys.load(), 100);
-  const DWORD after = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  // Wine 8 answers 0 here (the count is not kept); the handle checks above then carry the test.
-  if (before != 0) {
-    EXPECT_EQ(after, before);
-  }
-  RecordProperty("gdi_objects_before", static_cast<int>(before));
-  RecordProperty("gdi_objects_after", static_cast<int>(after));
+  // Wine 8 answers 0 here (it keeps no count); the handle checks above then carry the test.
+  if (before != 0) { EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before); }
 }
 
 }  // namespace

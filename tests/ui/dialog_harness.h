@@ -1,121 +1,249 @@
-// Runs the real main dialog on a thread of its own and drives it from the test thread with
-// messages. A message sent across threads is handled on the dialog thread and returns when the
-// handler has, so after each SendMessageW the model and the view can be read without a race.
+// Runs the real main dialog on a thread of its own and drives it from the test thread. A message
+// sent across threads returns once the dialog thread has handled it, so after each Send the model
+// and the view can be read without a race.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <mutex>
-#include <string>
-#include <string_view>
-#include <vector>
 
+#include "app/command_line.h"
+#include "app/settings.h"
+#include "tasks/document.h"
 #include "tasks/message.h"
-#include "tasks/task_entry.h"
+#include "tasks/task_file_format.h"
+#include "tasks/task_list.h"
 #include "ui/list_view.h"
+#include "ui/main_dialog.h"
+#include "ui/shell.h"
 
 namespace nagitome::uitest {
 
-struct CapturedMessage {
-  std::wstring text;
-  MessageIcon icon;
-  friend bool operator==(const CapturedMessage&, const CapturedMessage&) = default;
-};
+using CapturedMessage = std::pair<std::wstring, MessageIcon>;
+using ShellCall = std::pair<HWND, std::wstring>;  // owner, target
 
-struct ShellCall {
-  HWND owner;
-  std::wstring target;
-};
+// Spelled out here rather than taken from the program, so a wrong display text shows.
+inline RowTexts TextsOf(const TaskEntry& entry) {
+  static const wchar_t* const kEnd[] = {L"ウィンドウを閉じる", L"taskkill"};
+  static const wchar_t* const kTarget[] = {L"ウィンドウタイトル", L"ウィンドウクラス名",
+                                           L"ウィンドウタイトル（ウィンドウクラス名）", L"プロセス名"};
+  static const wchar_t* const kMethod[] = {L"ワイルドカード", L"正規表現（大小区別する）", L"正規表現（大小区別しない）"};
+  return {kEnd[static_cast<int>(entry.EndMethod)], kTarget[static_cast<int>(entry.MatchTarget)],
+          kMethod[static_cast<int>(entry.MatchMethod)], entry.Keyword};
+}
+inline std::string Utf16File(std::wstring_view text) {  // UTF-16LE with the mark, as a file holds it
+  std::string bytes = "\xFF\xFE";
+  for (wchar_t unit : text) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>((unit >> 8) & 0xFF)};
+  return bytes;
+}
+inline std::string ReadFileBytes(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+inline bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
+  std::ofstream out(std::filesystem::path(path), std::ios::binary);
+  return out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush().good();
+}
+inline bool WaitUntil(const std::function<bool()>& done) {  // polls for up to 10 s
+  for (const DWORD start = GetTickCount(); !done(); Sleep(10)) {
+    if (GetTickCount() - start >= 10000) return false;
+  }
+  return true;
+}
+// A visible dialog of this process with this title: ctest may run another UI test beside us.
+inline HWND WaitForDialogWindow(const wchar_t* title) {
+  HWND window = nullptr;
+  const auto find = [&] {
+    for (window = nullptr; (window = FindWindowExW(nullptr, window, L"#32770", title));) {
+      DWORD process = 0;
+      GetWindowThreadProcessId(window, &process);
+      if (process == GetCurrentProcessId() && IsWindowVisible(window)) return true;
+    }
+    return false;
+  };
+  return WaitUntil(find) ? window : nullptr;
+}
+inline bool WaitForWindowGone(HWND window) { return WaitUntil([=] { return !IsWindow(window); }); }
+inline std::wstring WindowText(HWND window) {
+  std::wstring text(64 * 1024, L'\0');
+  text.resize(static_cast<std::size_t>(std::max(0, GetWindowTextW(window, text.data(), 64 * 1024))));
+  return text;
+}
 
-// What the view shows for an entry (its display texts and keyword).
-RowTexts TextsOf(const TaskEntry& entry);
-TaskEntry Entry(EndMethod end, MatchTarget target, MatchMethod method, std::wstring keyword);
-
-// UTF-16LE with the mark, as a file holds it.
-std::string Utf16File(std::wstring_view text);
-std::string ReadFileBytes(const std::wstring& path);
-bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
-
-// Polls for a top-level dialog with this title; null after the timeout.
-HWND WaitForDialogWindow(const wchar_t* title, DWORD timeoutMs = 10000);
-// Polls until the window is gone; false after the timeout.
-bool WaitForWindowGone(HWND window, DWORD timeoutMs = 10000);
+namespace detail {  // the dialog services are plain function pointers: what they need lives here
+inline std::vector<std::wstring> arguments;
+inline std::atomic<HWND> dialog{nullptr};
+inline std::atomic<bool> ended{false};
+inline const HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+inline void InterpretCommandLine() {
+  InterpretArguments(arguments);
+  dialog = static_cast<HWND>(MainWindow());
+  SetEvent(ready);
+}
+inline DWORD WINAPI DialogThread(void*) {
+  const auto writeSettings = [](bool startWithRecent) { WriteSettings(startWithRecent); };
+  RunMainDialog(GetModuleHandleW(nullptr), {&ReadSettings, writeSettings, &InterpretCommandLine, &ReadmePath});
+  ended = true;
+  return 0;
+}
+}  // namespace detail
 
 class DialogTest : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  static void ResetProgram() {  // the state the program has before its entry point
+    TheTaskList() = TaskList();
+    CurrentFilePath().clear();
+    RecentFilePath().clear();
+    SetMainWindow(nullptr);
+  }
+  void SetUp() override {
+    ResetProgram();
+    SetMessageSink([this](std::wstring_view text, MessageIcon icon) {
+      std::lock_guard lock(mutex_);
+      messages_.emplace_back(text, icon);
+    });
+    SetShellOpenHook([this](void* owner, const std::wstring& target) {
+      std::lock_guard lock(mutex_);
+      shellCalls_.emplace_back(static_cast<HWND>(owner), target);
+    });
+    SetCursorPos(0, 0);  // keeps real mouse moves away from the dialogs
+    static int counter = 0;
+    dir_ = (std::filesystem::temp_directory_path() / ("nagitome-ui-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                                      std::to_string(++counter))).wstring() + L"\\";
+    ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr)) << GetLastError();
+    SetSettingsPathForTesting(settingsFile_ = dir_ + L"user Nagitome.ini");
+  }
+  void TearDown() override {
+    if (thread_ && !detail::ended) PostMessageW(dialog_, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitForDialogEnd()) << "the main dialog did not end";
+    SetMessageSink(nullptr);
+    SetShellOpenHook(nullptr);
+    std::error_code error;
+    std::filesystem::remove_all(std::filesystem::path(dir_), error);
+  }
 
-  // Runs the main dialog with these arguments (argument 0 included) and returns once its
-  // initialisation is over and its message loop runs (or it has ended by itself).
-  void StartDialog(std::vector<std::wstring> arguments);
-  void StartDialog() { StartDialog({ExePath()}); }
-  // True once RunMainDialog has returned on the dialog thread.
-  bool DialogEnded() const;
-  // WM_CLOSE and waits for the dialog thread; false if it did not end.
-  bool CloseDialog();
-  bool WaitForDialogEnd(DWORD timeoutMs = 10000);
+  // Runs the main dialog with these arguments after argument 0; returns once its initialisation
+  // is over and its loop runs, or it has ended by itself (/e).
+  void StartDialog(std::vector<std::wstring> arguments = {}) {
+    ASSERT_EQ(thread_, nullptr) << "one dialog at a time";
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    arguments.insert(arguments.begin(), exe);
+    detail::arguments = std::move(arguments);
+    detail::ended = false;
+    detail::dialog = nullptr;
+    ResetEvent(detail::ready);
+    ASSERT_NE(thread_ = CreateThread(nullptr, 0, &detail::DialogThread, nullptr, 0, nullptr), nullptr);
+    const HANDLE waits[] = {detail::ready, thread_};
+    ASSERT_LT(WaitForMultipleObjects(2, waits, FALSE, 20000), WAIT_OBJECT_0 + 2) << "the dialog did not start";
+    ASSERT_NE(dialog_ = detail::dialog, nullptr);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &ignored);
+  }
+  bool DialogEnded() const { return detail::ended; }
+  bool WaitForDialogEnd() {
+    if (thread_ && WaitForSingleObject(thread_, 10000) != WAIT_OBJECT_0) return false;
+    if (thread_) CloseHandle(thread_);
+    thread_ = nullptr;
+    return true;
+  }
+  bool CloseDialog() {
+    Send(dialog_, WM_CLOSE);
+    return WaitForDialogEnd();
+  }
 
   HWND Dialog() const { return dialog_; }
   HWND Item(int id) const { return GetDlgItem(dialog_, id); }
-  HWND View() const { return GetDlgItem(dialog_, 2000); }
-  DWORD DialogThreadId() const { return threadId_; }
-
-  // Synchronous: returns once the dialog handled it; fails the test if it did not in time.
-  LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  HWND View() const { return Item(2000); }
+  LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {  // fails on a timeout
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 20000, &result)) {
+      ADD_FAILURE() << "message " << message << " to window " << window << " failed: " << GetLastError();
+    }
+    return static_cast<LRESULT>(result);
+  }
   void Click(int id) { Send(Item(id), BM_CLICK); }
-  // For commands that run a modal loop of their own (file dialogs, About).
-  void PostClick(int id) { PostMessageW(Item(id), BM_CLICK, 0, 0); }
-  // Waits until the dialog thread is back in a message loop.
-  void Sync() { Send(dialog_, WM_NULL); }
+  void PostClick(int id) { PostMessageW(Item(id), BM_CLICK, 0, 0); }  // for commands with a modal loop
+  void Sync() { Send(dialog_, WM_NULL); }                             // back in a message loop
 
-  void SetKeyword(std::wstring_view text);
-  std::wstring Keyword();
-  bool Checked(int id);
-  void SetChecked(int id, bool checked);  // by clicking, as the user does
-  bool Enabled(int id) { return IsWindowEnabled(Item(id)) != FALSE; }
-  std::wstring Title();
-  static std::wstring WindowText(HWND window);
+  void SetKeyword(const std::wstring& text) { Send(Item(1016), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
+  std::wstring Keyword() const { return WindowText(Item(1016)); }
+  std::wstring Title() const { return WindowText(dialog_); }
+  bool Checked(int id) { return Send(Item(id), BM_GETCHECK) == BST_CHECKED; }
+  bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
 
-  int RowCount();
-  RowTexts Row(int row);
-  std::vector<RowTexts> Rows();
-  std::vector<int> SelectedRows();
-  void SetRowSelected(int row, bool selected);  // LVM_SETITEMSTATE, as a click does
+  int RowCount() const { return ListView_GetItemCount(View()); }
+  RowTexts Row(int row) const {
+    RowTexts texts;
+    wchar_t buffer[1024];
+    for (int i = 0; i < 4; ++i) {
+      ListView_GetItemText(View(), row, i, buffer, 1024);
+      texts[static_cast<std::size_t>(i)] = buffer;
+    }
+    return texts;
+  }
+  std::vector<int> SelectedRows() const {
+    std::vector<int> rows;
+    for (int i = -1; (i = ListView_GetNextItem(View(), i, LVNI_SELECTED)) >= 0;) rows.push_back(i);
+    return rows;
+  }
+  void SetRowSelected(int row, bool on) { ListView_SetItemState(View(), row, on ? LVIS_SELECTED : 0, LVIS_SELECTED); }
+  // One row per entry with its texts, and the one selected row is the edited entry.
+  void ExpectViewMirrorsModel() const {
+    std::vector<RowTexts> expected, rows;
+    for (const TaskEntry& entry : TheTaskList().Entries()) expected.push_back(TextsOf(entry));
+    for (int i = 0; i < RowCount(); ++i) rows.push_back(Row(i));
+    EXPECT_EQ(rows, expected);
+    EXPECT_EQ(SelectedRows(), std::vector<int>{TheTaskList().SelectedIndex()});
+  }
+  void Drop(const std::vector<std::wstring>& paths) {
+    std::wstring list;
+    for (const std::wstring& path : paths) list += path + L'\0';
+    list += L'\0';
+    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    *files = {sizeof(DROPFILES), {}, FALSE, TRUE};
+    std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(files + 1));
+    GlobalUnlock(memory);
+    Send(dialog_, WM_DROPFILES, reinterpret_cast<WPARAM>(memory));  // the dialog releases it
+  }
 
-  // Checks that the view has one row per entry with its texts and the one selected row is
-  // the edited entry.
-  void ExpectViewMirrorsModel();
+  std::vector<CapturedMessage> Messages() {
+    std::lock_guard lock(mutex_);
+    return messages_;
+  }
+  std::vector<ShellCall> ShellCalls() {
+    std::lock_guard lock(mutex_);
+    return shellCalls_;
+  }
 
-  // WM_DROPFILES with a drop of these paths.
-  void Drop(const std::vector<std::wstring>& paths);
-
-  std::vector<CapturedMessage> Messages();
-  void ClearMessages();
-  std::vector<ShellCall> ShellCalls();
-
-  // A fresh folder per test, ending with a backslash; removed afterwards.
-  const std::wstring& Dir() const { return dir_; }
-  std::wstring WriteList(const std::wstring& name, const std::vector<TaskEntry>& entries);
-  std::wstring WriteBytes(const std::wstring& name, std::string_view bytes);
+  const std::wstring& Dir() const { return dir_; }  // a fresh folder per test, ending with '\'
+  std::wstring WriteBytes(const std::wstring& name, std::string_view bytes) {
+    EXPECT_TRUE(WriteFileBytes(dir_ + name, bytes)) << "cannot write the test file";
+    return dir_ + name;
+  }
+  std::wstring WriteList(const std::wstring& name, const std::vector<TaskEntry>& entries) {
+    return WriteBytes(name, EncodeTaskList(entries));
+  }
+  std::wstring ListTitle(const std::wstring& name) const { return name + L"[" + dir_ + L"] - Nagitome"; }
   const std::wstring& SettingsFile() const { return settingsFile_; }
-  void UseSettingsFile(std::wstring path);
-  std::wstring ReadSetting(const wchar_t* key, const wchar_t* fallback = L"<none>");
-
-  static std::wstring ExePath();
-  static std::wstring ExeDir();
+  std::wstring ReadSetting(const wchar_t* key) const {  // "<none>" when missing
+    wchar_t value[1024] = {};
+    GetPrivateProfileStringW(L"LATEST_FILE", key, L"<none>", value, 1024, settingsFile_.c_str());
+    return value;
+  }
 
  private:
-  static DWORD WINAPI DialogThread(void* self);
-
-  std::wstring dir_;
-  std::wstring settingsFile_;
+  std::wstring dir_, settingsFile_;
   HANDLE thread_ = nullptr;
-  HANDLE ready_ = nullptr;
-  DWORD threadId_ = 0;
   HWND dialog_ = nullptr;
   std::mutex mutex_;
   std::vector<CapturedMessage> messages_;

@@ -1,15 +1,11 @@
-// The main dialog as the user drives it: start-up forms, the entry commands and the editor,
-// save, drops, the settings file and the run button.
-#include <windows.h>
-
-#include <string>
-#include <vector>
-
-#include "app/settings.h"
+// The main dialog as the user drives it: start-up, the entry commands and the editor, Save and
+// Save As, drops and the settings file.
 #include "dialog_harness.h"
-#include "tasks/document.h"
-#include "tasks/task_file_format.h"
-#include "tasks/task_list.h"
+
+#include <dlgs.h>
+
+#include <cwchar>
+#include <map>
 
 namespace nagitome::uitest {
 namespace {
@@ -19,194 +15,116 @@ using T = MatchTarget;
 using M = MatchMethod;
 
 const std::wstring kOpenFailed = L"タスクリストファイルのオープンに失敗しました。\n\n";
-const std::wstring kBadPath =
-    L"コマンドライン引数で指定された、読み込むタスクリストファイルのフルパスが不正です。";
+const std::wstring kBadPath = L"コマンドライン引数で指定された、読み込むタスクリストファイルのフルパスが不正です。";
 const std::wstring kBadArguments = L"コマンドライン引数が不正です。";
-const std::wstring kSettingsFailed = L"設定ファイルの書き込みに失敗しました。\n\n";
-const std::wstring kTooManyDropped = L"二つ以上のファイルをドラッグアンドドロップ出来ません。";
 const std::wstring kUntitled = L"無題 - Nagitome";
-
-const std::vector<TaskEntry> kThree = {
-    Entry(E::CloseWindow, T::WindowTitle, M::Wildcard, L"alpha"),
-    Entry(E::Taskkill, T::ProcessName, M::RegexCaseSensitive, L"ベータ"),
-    Entry(E::CloseWindow, T::TitleAndClass, M::RegexIgnoreCase, L"gamma"),
-};
-
-std::vector<std::wstring> KeywordsOf(const std::vector<TaskEntry>& entries) {
-  std::vector<std::wstring> keywords;
-  for (const TaskEntry& entry : entries) keywords.push_back(entry.Keyword);
-  return keywords;
-}
+const std::string kBigEndian("\xFE\xFF\0a\0\t", 6);
+const std::vector<TaskEntry> kThree = {{E::CloseWindow, T::WindowTitle, M::Wildcard, L"alpha"},
+                                       {E::Taskkill, T::ProcessName, M::RegexCaseSensitive, L"ベータ"},
+                                       {E::CloseWindow, T::TitleAndClass, M::RegexIgnoreCase, L"gamma"}};
+const std::vector<TaskEntry> kBlank = {TaskEntry{}};
 
 class MainDialogTest : public DialogTest {
  protected:
-  // The editor's controls read back as an entry; the keyword is the box's text.
-  TaskEntry EditorEntry() {
-    TaskEntry entry;
-    int end = -1, target = -1;
-    for (int i = 0; i < 2; ++i) {
-      if (Checked(1010 + i)) {
-        EXPECT_EQ(end, -1) << "two end method radios checked";
-        end = i;
-      }
-    }
-    for (int i = 0; i < 4; ++i) {
-      if (Checked(1012 + i)) {
-        EXPECT_EQ(target, -1) << "two target radios checked";
-        target = i;
-      }
-    }
-    EXPECT_NE(end, -1);
-    EXPECT_NE(target, -1);
-    EXPECT_NE(Checked(1017), Checked(1018)) << "exactly one method radio is checked";
-    entry.EndMethod = static_cast<E>(end < 0 ? 0 : end);
-    entry.MatchTarget = static_cast<T>(target < 0 ? 0 : target);
-    entry.MatchMethod = Checked(1017) ? M::Wildcard : Checked(1019) ? M::RegexCaseSensitive : M::RegexIgnoreCase;
-    entry.Keyword = Keyword();
-    return entry;
+  std::wstring StartWithThree() {
+    const std::wstring list = WriteList(L"list.txt", kThree);
+    StartDialog({list});
+    return list;
   }
-
-  // What a freshly loaded editor shows: also 1019 unchecked and disabled for a wildcard.
+  void ExpectMessage(const std::wstring& text, MessageIcon icon = MessageIcon::Error) {  // empty: none
+    EXPECT_EQ(Messages(), (text.empty() ? std::vector<CapturedMessage>{} : std::vector<CapturedMessage>{{text, icon}}));
+  }
+  TaskEntry EditorEntry() {
+    auto radio = [&](int first, int count) {
+      std::vector<int> on;
+      for (int i = 0; i < count; ++i) if (Checked(first + i)) on.push_back(i);
+      EXPECT_EQ(on.size(), 1u) << "radios from " << first;
+      return on.empty() ? 0 : on[0];
+    };
+    const int end = radio(1010, 2), target = radio(1012, 4);
+    const M method = radio(1017, 2) == 0 ? M::Wildcard : Checked(1019) ? M::RegexCaseSensitive : M::RegexIgnoreCase;
+    return {static_cast<E>(end), static_cast<T>(target), method, Keyword()};
+  }
+  // A freshly loaded editor also has 1019 unchecked and disabled for a wildcard.
   void ExpectEditorShows(const TaskEntry& entry) {
     EXPECT_EQ(EditorEntry(), entry);
     EXPECT_EQ(Enabled(1019), entry.MatchMethod != M::Wildcard);
     EXPECT_EQ(Checked(1019), entry.MatchMethod == M::RegexCaseSensitive);
   }
-
-  std::wstring ListTitle(const std::wstring& name) { return name + L"[" + Dir() + L"] - Nagitome"; }
 };
 
-// ---- Start-up: the command-line forms --------------------------------------------------------
-
-struct CommandLineCase {
+struct StartCase {
   const char* name;
-  std::vector<std::wstring> arguments;  // after argument 0; <list>, <missing>, <fefe>, <dir> are replaced
-  std::wstring message;                 // empty: none; <fefe>, <dir> are replaced
-  bool loaded;                          // the list file was loaded
-  std::wstring title;                   // empty: "list.txt[<dir>] - Nagitome"
+  const wchar_t* settings;              // the settings file's text; null: no file
+  std::vector<std::wstring> arguments;  // after argument 0
+  std::wstring message;                 // empty: none; a path stand-in: the open failure for that path
+  bool loaded, checkBox;
 };
 
-class CommandLineTest : public MainDialogTest, public ::testing::WithParamInterface<CommandLineCase> {};
+class StartTest : public MainDialogTest, public ::testing::WithParamInterface<StartCase> {};
 
-TEST_P(CommandLineTest, StartsAsItsFormSays) {
-  const CommandLineCase& c = GetParam();
+TEST_P(StartTest, StartsAsTheCommandLineAndTheSettingsSay) {
+  const StartCase& c = GetParam();
   const std::wstring list = WriteList(L"list.txt", kThree);
-  const std::wstring fefe = WriteBytes(L"big-endian.txt", std::string_view("\xFE\xFF\0a\0\t", 6));
-  const std::wstring missing = Dir() + L"missing.txt";
+  const std::map<std::wstring, std::wstring> paths = {
+      {L"<list>", list}, {L"<missing>", Dir() + L"gone.txt"}, {L"<fefe>", WriteBytes(L"be.txt", kBigEndian)},
+      {L"<dir>", Dir()}};
   auto expand = [&](std::wstring text) {
-    if (text == L"<list>") return list;
-    if (text == L"<missing>") return missing;
-    if (text == L"<fefe>") return fefe;
-    if (text == L"<dir>") return Dir();
+    for (const auto& [from, to] : paths) {
+      if (const auto at = text.find(from); at != std::wstring::npos) text.replace(at, from.size(), to);
+    }
     return text;
   };
-  std::vector<std::wstring> arguments{ExePath()};
+  if (c.settings) { ASSERT_TRUE(WriteFileBytes(SettingsFile(), Utf16File(expand(c.settings)))); }
+  std::vector<std::wstring> arguments;
   for (const std::wstring& argument : c.arguments) arguments.push_back(expand(argument));
-  std::wstring message = c.message;
-  if (message.ends_with(L"<fefe>")) message = kOpenFailed + fefe;
-  if (message.ends_with(L"<dir>")) message = kOpenFailed + Dir();
 
   StartDialog(arguments);
 
   ASSERT_FALSE(DialogEnded());
-  if (message.empty()) {
-    EXPECT_TRUE(Messages().empty());
-  } else {
-    EXPECT_EQ(Messages(), (std::vector<CapturedMessage>{{message, MessageIcon::Error}}));
-  }
-  EXPECT_EQ(Title(), c.title.empty() ? ListTitle(L"list.txt") : c.title);
-  const std::vector<TaskEntry> expected = c.loaded ? kThree : std::vector<TaskEntry>{TaskEntry{}};
+  ExpectMessage(paths.contains(c.message) ? kOpenFailed + expand(c.message) : c.message);
+  EXPECT_EQ(Title(), c.loaded ? ListTitle(L"list.txt") : c.message.empty() ? kUntitled : L"Nagitome");
+  EXPECT_EQ(Checked(1021), c.checkBox);
+  const std::vector<TaskEntry>& expected = c.loaded ? kThree : kBlank;
   EXPECT_EQ(TheTaskList().Entries(), expected);
   ExpectViewMirrorsModel();
-  EXPECT_EQ(TheTaskList().SelectedIndex(), 0);
   ExpectEditorShows(expected[0]);
   EXPECT_EQ(CurrentFilePath(), c.loaded ? list : L"");
-  EXPECT_EQ(RecentFilePath(), c.loaded ? list : L"");
+  if (!c.settings) { EXPECT_EQ(RecentFilePath(), c.loaded ? list : L""); }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Forms, CommandLineTest,
+    Forms, StartTest,
     ::testing::Values(
-        CommandLineCase{"NoArgument", {}, L"", false, kUntitled},
-        CommandLineCase{"OneList", {L"<list>"}, L"", true, L""},
-        CommandLineCase{"MissingPath", {L"<missing>"}, kBadPath, false, L"Nagitome"},
-        CommandLineCase{"BigEndianFile", {L"<fefe>"}, L"<fefe>", false, L"Nagitome"},
-        CommandLineCase{"Folder", {L"<dir>"}, L"<dir>", false, L"Nagitome"},
-        CommandLineCase{"OtherSwitch", {L"/x", L"<list>"}, kBadArguments, false, L"Nagitome"},
-        CommandLineCase{"TwoPaths", {L"<list>", L"<list>"}, kBadArguments, false, L"Nagitome"},
-        CommandLineCase{"RunMissing", {L"/e", L"<missing>"}, kBadPath, false, L"Nagitome"},
-        CommandLineCase{"RunMissingUpperCase", {L"/E", L"<missing>"}, kBadPath, false, L"Nagitome"}),
+        StartCase{"NoArgument", nullptr, {}, L"", false, false},
+        StartCase{"OneList", nullptr, {L"<list>"}, L"", true, false},
+        StartCase{"MissingPath", nullptr, {L"<missing>"}, kBadPath, false, false},
+        StartCase{"BigEndianFile", nullptr, {L"<fefe>"}, L"<fefe>", false, false},
+        StartCase{"Folder", nullptr, {L"<dir>"}, L"<dir>", false, false},
+        StartCase{"OtherSwitch", nullptr, {L"/x", L"<list>"}, kBadArguments, false, false},
+        StartCase{"TwoPaths", nullptr, {L"<list>", L"<list>"}, kBadArguments, false, false},
+        StartCase{"RunMissing", nullptr, {L"/e", L"<missing>"}, kBadPath, false, false},
+        StartCase{"RunMissingUpperCase", nullptr, {L"/E", L"<missing>"}, kBadPath, false, false},
+        StartCase{"Recent", L"[LATEST_FILE]\r\nENABLED=1\r\nPATH=<list>\r\n", {}, L"", true, true},
+        StartCase{"RecentSeven", L"[LATEST_FILE]\r\nENABLED=7\r\nPATH=<list>\r\n", {}, L"", true, true},
+        StartCase{"RecentDisabled", L"[LATEST_FILE]\r\nENABLED=0\r\nPATH=<list>\r\n", {}, L"", false, false},
+        StartCase{"RecentWithoutPath", L"[LATEST_FILE]\r\nENABLED=1\r\n", {}, L"", false, true},
+        StartCase{"RecentGone", L"[LATEST_FILE]\r\nENABLED=1\r\nPATH=<missing>\r\n", {}, L"<missing>", false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainDialogTest, RunSwitchEndsTheDialogDuringInitialisation) {
-  // Keywords that match nothing on this desktop.
-  const std::wstring list = WriteList(L"run.txt", {Entry(E::CloseWindow, T::WindowTitle, M::Wildcard,
-                                                         L"nagitome-ui-no-such-window-51c3")});
-  StartDialog({ExePath(), L"/E", list, L"ignored"});
+  const std::wstring keyword = L"nagitome-ui-no-such-window-51c3";  // matches nothing here
+  StartDialog({L"/E", WriteList(L"run.txt", {{E::CloseWindow, T::WindowTitle, M::Wildcard, keyword}}), L"x"});
   EXPECT_TRUE(WaitForDialogEnd());
   EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(TheTaskList().At(0).Keyword, L"nagitome-ui-no-such-window-51c3");
-  // The dialog never got its close message, so nothing was written.
+  EXPECT_EQ(TheTaskList().At(0).Keyword, keyword);
+  // It never got its close message, so nothing was written.
   EXPECT_EQ(GetFileAttributesW(SettingsFile().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-// ---- Start-up: the recent file ---------------------------------------------------------------
-
-struct RecentCase {
-  const char* name;
-  const wchar_t* settings;  // the file's text; <list> and <missing> are replaced; null: no file
-  bool checkBox;
-  bool loaded;
-  bool openFailure;
-};
-
-class RecentFileTest : public MainDialogTest, public ::testing::WithParamInterface<RecentCase> {};
-
-TEST_P(RecentFileTest, StartsWithTheRecentFileWhenAsked) {
-  const RecentCase& c = GetParam();
-  const std::wstring list = WriteList(L"recent list.txt", kThree);
-  const std::wstring missing = Dir() + L"gone.txt";
-  if (c.settings) {
-    std::wstring text = c.settings;
-    for (const auto& [from, to] : {std::pair<std::wstring, std::wstring>{L"<list>", list}, {L"<missing>", missing}}) {
-      if (const auto at = text.find(from); at != std::wstring::npos) text.replace(at, from.size(), to);
-    }
-    ASSERT_TRUE(WriteFileBytes(SettingsFile(), Utf16File(text)));
-  }
-
-  StartDialog();
-
-  EXPECT_EQ(Checked(1021), c.checkBox);
-  if (c.openFailure) {
-    EXPECT_EQ(Messages(), (std::vector<CapturedMessage>{{kOpenFailed + missing, MessageIcon::Error}}));
-    EXPECT_EQ(Title(), L"Nagitome");
-  } else {
-    EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(Title(), c.loaded ? ListTitle(L"recent list.txt") : kUntitled);
-  }
-  EXPECT_EQ(TheTaskList().Entries(), c.loaded ? kThree : std::vector<TaskEntry>{TaskEntry{}});
-  ExpectViewMirrorsModel();
-  EXPECT_EQ(CurrentFilePath(), c.loaded ? list : L"");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Settings, RecentFileTest,
-    ::testing::Values(
-        RecentCase{"NoSettingsFile", nullptr, false, false, false},
-        RecentCase{"Enabled", L"[LATEST_FILE]\r\nENABLED=1\r\nPATH=<list>\r\n", true, true, false},
-        RecentCase{"EnabledSeven", L"[LATEST_FILE]\r\nENABLED=7\r\nPATH=<list>\r\n", true, true, false},
-        RecentCase{"Disabled", L"[LATEST_FILE]\r\nENABLED=0\r\nPATH=<list>\r\n", false, false, false},
-        RecentCase{"EnabledWithoutPath", L"[LATEST_FILE]\r\nENABLED=1\r\n", true, false, false},
-        RecentCase{"RecentFileGone", L"[LATEST_FILE]\r\nENABLED=1\r\nPATH=<missing>\r\n", true, false, true}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// ---- The entry commands: model, view, selection and editor -----------------------------------
-
 struct EntryCommandCase {
   const char* name;
-  int entries;  // the first 1 or 3 of kThree
-  int selectBefore;
-  int command;
+  int entries, selectBefore, command;  // the first 1 or 3 of kThree
   std::vector<std::wstring> keywordsAfter;
   int selectedAfter;
   bool editorReloaded;  // false: the unapplied "draft" stays in the editor
@@ -217,184 +135,108 @@ class EntryCommandTest : public MainDialogTest, public ::testing::WithParamInter
 TEST_P(EntryCommandTest, KeepsViewAndModelTogether) {
   const EntryCommandCase& c = GetParam();
   const std::vector<TaskEntry> initial(kThree.begin(), kThree.begin() + c.entries);
-  StartDialog({ExePath(), WriteList(L"list.txt", initial)});
+  StartDialog({WriteList(L"list.txt", initial)});
   SetRowSelected(c.selectBefore, true);
   ASSERT_EQ(TheTaskList().SelectedIndex(), c.selectBefore);
-  const TaskEntry shown = initial[static_cast<std::size_t>(c.selectBefore)];
-  ExpectEditorShows(shown);
-  SetKeyword(L"draft");
+  TaskEntry draft = initial[static_cast<std::size_t>(c.selectBefore)];
+  ExpectEditorShows(draft);
+  SetKeyword(draft.Keyword = L"draft");
 
   Click(c.command);
 
-  EXPECT_EQ(KeywordsOf(TheTaskList().Entries()), c.keywordsAfter);
+  std::vector<std::wstring> keywords;
+  for (const TaskEntry& entry : TheTaskList().Entries()) keywords.push_back(entry.Keyword);
+  EXPECT_EQ(keywords, c.keywordsAfter);
   EXPECT_EQ(TheTaskList().SelectedIndex(), c.selectedAfter);
   ExpectViewMirrorsModel();
   if (c.editorReloaded) {
     ExpectEditorShows(TheTaskList().At(c.selectedAfter));
   } else {
-    TaskEntry edited = shown;
-    edited.Keyword = L"draft";
-    EXPECT_EQ(EditorEntry(), edited);
+    EXPECT_EQ(EditorEntry(), draft);
   }
   EXPECT_TRUE(Messages().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, EntryCommandTest,
-    ::testing::Values(
-        EntryCommandCase{"NewOnFirst", 3, 0, 1006, {L"", L"alpha", L"ベータ", L"gamma"}, 0, true},
-        EntryCommandCase{"NewInMiddle", 3, 2, 1006, {L"alpha", L"ベータ", L"", L"gamma"}, 2, true},
-        EntryCommandCase{"DeleteFirst", 3, 0, 1007, {L"ベータ", L"gamma"}, 0, true},
-        EntryCommandCase{"DeleteMiddle", 3, 1, 1007, {L"alpha", L"gamma"}, 1, true},
-        EntryCommandCase{"DeleteLast", 3, 2, 1007, {L"alpha", L"ベータ"}, 1, true},
-        EntryCommandCase{"DeleteOnlyEntryRefused", 1, 0, 1007, {L"alpha"}, 0, false},
-        EntryCommandCase{"UpFromLast", 3, 2, 1008, {L"alpha", L"gamma", L"ベータ"}, 1, false},
-        EntryCommandCase{"UpOnFirstRefused", 3, 0, 1008, {L"alpha", L"ベータ", L"gamma"}, 0, false},
-        EntryCommandCase{"DownFromFirst", 3, 0, 1009, {L"ベータ", L"alpha", L"gamma"}, 1, false},
-        EntryCommandCase{"DownFromMiddle", 3, 1, 1009, {L"alpha", L"gamma", L"ベータ"}, 2, false},
-        EntryCommandCase{"DownOnLastRefused", 3, 2, 1009, {L"alpha", L"ベータ", L"gamma"}, 2, false},
-        EntryCommandCase{"Update", 3, 1, 1020, {L"alpha", L"draft", L"gamma"}, 1, false}),
+    ::testing::Values(EntryCommandCase{"NewInMiddle", 3, 2, 1006, {L"alpha", L"ベータ", L"", L"gamma"}, 2, true},
+                      EntryCommandCase{"DeleteFirst", 3, 0, 1007, {L"ベータ", L"gamma"}, 0, true},
+                      EntryCommandCase{"DeleteLast", 3, 2, 1007, {L"alpha", L"ベータ"}, 1, true},
+                      EntryCommandCase{"DeleteOnlyEntryRefused", 1, 0, 1007, {L"alpha"}, 0, false},
+                      EntryCommandCase{"UpFromLast", 3, 2, 1008, {L"alpha", L"gamma", L"ベータ"}, 1, false},
+                      EntryCommandCase{"UpOnFirstRefused", 3, 0, 1008, {L"alpha", L"ベータ", L"gamma"}, 0, false},
+                      EntryCommandCase{"DownFromMiddle", 3, 1, 1009, {L"alpha", L"gamma", L"ベータ"}, 2, false},
+                      EntryCommandCase{"DownOnLastRefused", 3, 2, 1009, {L"alpha", L"ベータ", L"gamma"}, 2, false},
+                      EntryCommandCase{"Update", 3, 1, 1020, {L"alpha", L"draft", L"gamma"}, 1, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MainDialogTest, UpdateStoresTheWholeEditorIntoTheSelectedEntry) {
-  StartDialog({ExePath(), WriteList(L"list.txt", kThree)});
-  SetRowSelected(2, true);
-  Click(1011);  // taskkill
-  Click(1013);  // class name
-  Click(1018);  // regular expression, 1019 still unchecked
-  SetKeyword(L"new\tkeyword");
-  Click(1020);
-  EXPECT_EQ(TheTaskList().At(2), Entry(E::Taskkill, T::WindowClass, M::RegexIgnoreCase, L"new\tkeyword"));
-  EXPECT_EQ(Row(2), (RowTexts{L"taskkill", L"ウィンドウクラス名", L"正規表現（大小区別しない）", L"new\tkeyword"}));
-  EXPECT_EQ(TheTaskList().At(1), kThree[1]);
-  ExpectViewMirrorsModel();
-}
-
 TEST_F(MainDialogTest, ReselectingTheSameRowKeepsUnappliedEditsAndAnotherRowReloads) {
-  StartDialog({ExePath(), WriteList(L"list.txt", kThree)});
+  StartWithThree();
   SetRowSelected(1, true);
   Click(1010);
   SetKeyword(L"unapplied");
-
   // A click on an empty area takes the highlight away; the entry stays the edited one.
   SetRowSelected(1, false);
   EXPECT_TRUE(SelectedRows().empty());
   EXPECT_EQ(TheTaskList().SelectedIndex(), 1);
   SetRowSelected(1, true);
-  EXPECT_EQ(Keyword(), L"unapplied");
-  EXPECT_TRUE(Checked(1010));
-
+  EXPECT_EQ(EditorEntry(), (TaskEntry{E::CloseWindow, T::ProcessName, M::RegexCaseSensitive, L"unapplied"}));
   SetRowSelected(2, true);
-  EXPECT_EQ(TheTaskList().SelectedIndex(), 2);
   ExpectEditorShows(kThree[2]);
   SetRowSelected(1, true);
   ExpectEditorShows(kThree[1]);
   EXPECT_EQ(TheTaskList().Entries(), kThree);
-  ExpectViewMirrorsModel();
-}
-
-TEST_F(MainDialogTest, UpdateAfterTheHighlightWasClearedWritesTheEditedEntry) {
-  StartDialog({ExePath(), WriteList(L"list.txt", kThree)});
-  SetRowSelected(2, true);
-  SetRowSelected(2, false);
-  SetKeyword(L"still row three");
+  // Update with the highlight gone still writes the edited entry and highlights it again.
+  SetRowSelected(1, false);
+  SetKeyword(L"still row two");
   Click(1020);
-  EXPECT_EQ(TheTaskList().At(2).Keyword, L"still row three");
-  ExpectViewMirrorsModel();  // row 3 highlighted again
+  EXPECT_EQ(TheTaskList().At(1).Keyword, L"still row two");
+  ExpectViewMirrorsModel();
 }
 
 TEST_F(MainDialogTest, EditorMapsEveryValueBothWays) {
-  const TaskEntry other = Entry(E::Taskkill, T::ProcessName, M::RegexCaseSensitive, L"other");
-  StartDialog({ExePath(), WriteList(L"list.txt", {TaskEntry{}, other})});
-  const M methods[] = {M::Wildcard, M::RegexCaseSensitive, M::RegexIgnoreCase};
-  for (int end = 0; end < 2; ++end) {
-    for (int target = 0; target < 4; ++target) {
-      for (M method : methods) {
-        const TaskEntry wanted = Entry(static_cast<E>(end), static_cast<T>(target), method,
-                                       L"k" + std::to_wstring(end) + std::to_wstring(target) +
-                                           std::to_wstring(static_cast<int>(method)));
-        SCOPED_TRACE(testing::Message() << "end " << end << " target " << target << " method "
-                                        << static_cast<int>(method));
-        SetRowSelected(0, true);
-        Click(1010 + end);
-        Click(1012 + target);
-        if (method == M::Wildcard) {
-          Click(1017);
-          EXPECT_FALSE(Enabled(1019));
-        } else {
-          Click(1018);
-          EXPECT_TRUE(Enabled(1019));
-          SetChecked(1019, method == M::RegexCaseSensitive);
-        }
-        SetKeyword(wanted.Keyword);
-        Click(1020);
-        EXPECT_EQ(TheTaskList().At(0), wanted);
-        EXPECT_EQ(Row(0), TextsOf(wanted));
-        EXPECT_EQ(TheTaskList().At(1), other);
-
-        // Loading shows it back.
-        SetRowSelected(1, true);
-        ExpectEditorShows(other);
-        SetRowSelected(0, true);
-        ExpectEditorShows(wanted);
-      }
+  const TaskEntry other{E::Taskkill, T::ProcessName, M::RegexCaseSensitive, L"other"};
+  StartDialog({WriteList(L"list.txt", {TaskEntry{}, other})});
+  for (int i = 0; i < 24; ++i) {
+    const TaskEntry wanted{static_cast<E>(i / 12), static_cast<T>(i / 3 % 4), static_cast<M>(i % 3),
+                           L"k" + std::to_wstring(i)};
+    SCOPED_TRACE(i);
+    SetRowSelected(0, true);
+    Click(1010 + i / 12);
+    Click(1012 + i / 3 % 4);
+    if (wanted.MatchMethod != M::Wildcard) {
+      Click(1018);
+      if (Checked(1019) != (wanted.MatchMethod == M::RegexCaseSensitive)) Click(1019);
     }
+    // The wildcard radio disables 1019 without clearing it; the other radio enables it again.
+    const bool box = Checked(1019);
+    Click(1017);
+    EXPECT_FALSE(Enabled(1019));
+    if (wanted.MatchMethod != M::Wildcard) Click(1018);
+    EXPECT_EQ(Enabled(1019), wanted.MatchMethod != M::Wildcard);
+    EXPECT_EQ(Checked(1019), box);
+    SetKeyword(wanted.Keyword);
+    Click(1020);
+    EXPECT_EQ(TheTaskList().At(0), wanted);
+    EXPECT_EQ(Row(0), TextsOf(wanted));
+    EXPECT_EQ(TheTaskList().At(1), other);
+    SetRowSelected(1, true);  // loading shows it back
+    ExpectEditorShows(other);
+    SetRowSelected(0, true);
+    ExpectEditorShows(wanted);
   }
-  ExpectViewMirrorsModel();
 }
-
-TEST_F(MainDialogTest, WildcardRadioDisablesTheCaseBoxWithoutClearingIt) {
-  StartDialog({ExePath(), WriteList(L"list.txt", kThree)});
-  SetRowSelected(1, true);  // case-sensitive regular expression
-  ASSERT_TRUE(Enabled(1019));
-  ASSERT_TRUE(Checked(1019));
-
-  Click(1017);
-  EXPECT_FALSE(Enabled(1019));
-  EXPECT_TRUE(Checked(1019));
-  Click(1018);
-  EXPECT_TRUE(Enabled(1019));
-  EXPECT_TRUE(Checked(1019));
-
-  Click(1017);
-  Click(1020);
-  EXPECT_EQ(TheTaskList().At(1).MatchMethod, M::Wildcard);
-  EXPECT_EQ(Row(1)[2], L"ワイルドカード");
-  SetRowSelected(0, true);
-  SetRowSelected(1, true);
-  EXPECT_FALSE(Enabled(1019));
-  EXPECT_FALSE(Checked(1019));
-}
-
-TEST_F(MainDialogTest, NewCommandStartsAnUntitledListAndKeepsTheRecentPath) {
-  const std::wstring list = WriteList(L"list.txt", kThree);
-  StartDialog({ExePath(), list});
-  SetRowSelected(2, true);
-  Click(1000);
-  EXPECT_EQ(TheTaskList().Entries(), std::vector<TaskEntry>{TaskEntry{}});
-  ExpectViewMirrorsModel();
-  ExpectEditorShows(TaskEntry{});
-  EXPECT_EQ(Title(), kUntitled);
-  EXPECT_EQ(CurrentFilePath(), L"");
-  EXPECT_EQ(RecentFilePath(), list);
-}
-
-// ---- Save ------------------------------------------------------------------------------------
 
 TEST_F(MainDialogTest, SaveWithAPathWritesTheExactBytesAndLeavesTheTitle) {
-  const std::wstring list = WriteList(L"list.txt", kThree);
-  StartDialog({ExePath(), list});
-  const std::wstring title = Title();
+  const std::wstring list = StartWithThree(), title = Title();
   SetRowSelected(1, true);
-  Click(1015);
+  Click(1013);
   SetKeyword(L"changed ✓");
   Click(1020);
   Click(1006);
-
   Click(1002);
-
   std::vector<TaskEntry> expected = kThree;
-  expected[1].MatchTarget = T::ProcessName;
+  expected[1].MatchTarget = T::WindowClass;
   expected[1].Keyword = L"changed ✓";
   expected.insert(expected.begin() + 1, TaskEntry{});
   EXPECT_EQ(TheTaskList().Entries(), expected);
@@ -404,182 +246,121 @@ TEST_F(MainDialogTest, SaveWithAPathWritesTheExactBytesAndLeavesTheTitle) {
   EXPECT_TRUE(Messages().empty());
 }
 
-// ---- Drag and drop ---------------------------------------------------------------------------
+class SaveAsTest : public MainDialogTest, public ::testing::WithParamInterface<int> {};
 
-struct FailedDropCase {
-  const char* name;
-  const char* bytes;  // null: the path is missing; "": a folder
-};
-
-class FailedDropTest : public MainDialogTest, public ::testing::WithParamInterface<FailedDropCase> {};
-
-TEST_P(FailedDropTest, ShowsTheOpenFailureAndKeepsTheList) {
-  const std::wstring list = WriteList(L"list.txt", kThree);
-  std::wstring dropped = Dir() + L"dropped";
-  if (GetParam().bytes && !*GetParam().bytes) {
-    ASSERT_TRUE(CreateDirectoryW(dropped.c_str(), nullptr));
-  } else if (GetParam().bytes) {
-    dropped = WriteBytes(L"dropped", std::string_view(GetParam().bytes, 6));
+// Through the real common dialog: 1003, and 1002 while the list is untitled.
+TEST_P(SaveAsTest, NamesTheDocumentAndWritesTheList) {
+  StartDialog();
+  Click(1011);
+  Click(1015);
+  SetKeyword(L"notepad.exe");
+  Click(1020);
+  PostClick(GetParam());
+  const HWND dialog = WaitForDialogWindow(L"タスクリストファイルに名前を付けて保存");
+  ASSERT_NE(dialog, nullptr) << "no file dialog";
+  HWND edit = nullptr;  // the file name box: the edit in the combo box, which may sit inside a ComboBoxEx
+  for (HWND box = GetDlgItem(dialog, cmb13); box && !edit; box = FindWindowExW(box, nullptr, L"ComboBox", nullptr)) {
+    edit = FindWindowExW(box, nullptr, L"Edit", nullptr);
   }
-  StartDialog({ExePath(), list});
-  const std::wstring title = Title();
-  SetRowSelected(2, true);
-  SetKeyword(L"discarded by the refresh");
-
-  Drop({dropped});
-
-  EXPECT_EQ(Messages(), (std::vector<CapturedMessage>{{kOpenFailed + dropped, MessageIcon::Error}}));
-  EXPECT_EQ(TheTaskList().Entries(), kThree);
-  EXPECT_EQ(TheTaskList().SelectedIndex(), 0);
-  ExpectViewMirrorsModel();
-  ExpectEditorShows(kThree[0]);
-  EXPECT_EQ(Title(), title);
-  EXPECT_EQ(CurrentFilePath(), list);
-  EXPECT_EQ(RecentFilePath(), list);
-}
-
-INSTANTIATE_TEST_SUITE_P(Drops, FailedDropTest,
-                         ::testing::Values(FailedDropCase{"Missing", nullptr},
-                                           FailedDropCase{"BigEndian", "\xFE\xFF\0a\0\t"},
-                                           FailedDropCase{"Folder", ""}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(MainDialogTest, OneDroppedFileIsLoaded) {
-  StartDialog({ExePath(), WriteList(L"list.txt", kThree)});
-  const std::vector<TaskEntry> other = {Entry(E::Taskkill, T::WindowClass, M::RegexIgnoreCase, L"dropped"),
-                                        kThree[0]};
-  const std::wstring path = WriteList(L"other.lst", other);
-  SetRowSelected(2, true);
-
-  Drop({path});
-
+  const std::wstring path = Dir() + L"night";  // no extension: used as typed
+  Send(edit ? edit : GetDlgItem(dialog, edt1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  ASSERT_TRUE(WaitForWindowGone(dialog)) << "the file dialog stayed open";
+  Sync();
   EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(TheTaskList().Entries(), other);
-  ExpectViewMirrorsModel();
-  ExpectEditorShows(other[0]);
-  EXPECT_EQ(Title(), ListTitle(L"other.lst"));
+  EXPECT_EQ(Title(), ListTitle(L"night"));
   EXPECT_EQ(CurrentFilePath(), path);
   EXPECT_EQ(RecentFilePath(), path);
+  EXPECT_EQ(ReadFileBytes(path), Utf16File(L"1\t3\t0\tnotepad.exe\r\n"));
 }
 
-TEST_F(MainDialogTest, TwoDroppedFilesAreRefused) {
-  const std::wstring list = WriteList(L"list.txt", kThree);
-  StartDialog({ExePath(), list});
-  const std::wstring title = Title();
-  SetRowSelected(1, true);
-  SetKeyword(L"kept");
+INSTANTIATE_TEST_SUITE_P(Commands, SaveAsTest, ::testing::Values(1003, 1002),
+                         [](const auto& info) { return info.param == 1003 ? "SaveAs" : "SaveUntitled"; });
 
-  Drop({WriteList(L"a.txt", {TaskEntry{}}), WriteList(L"b.txt", {TaskEntry{}})});
+class DropTest : public MainDialogTest, public ::testing::WithParamInterface<const char*> {};
 
-  EXPECT_EQ(Messages(), (std::vector<CapturedMessage>{{kTooManyDropped, MessageIcon::Information}}));
-  EXPECT_EQ(TheTaskList().Entries(), kThree);
-  EXPECT_EQ(TheTaskList().SelectedIndex(), 1);
-  EXPECT_EQ(Keyword(), L"kept");
+// A good file is loaded; a bad one reports the open failure and refreshes the list; two are refused.
+TEST_P(DropTest, LoadsOneGoodFileOnly) {
+  const std::string kind = GetParam();
+  const std::vector<TaskEntry> other = {{E::Taskkill, T::WindowClass, M::RegexIgnoreCase, L"dropped"}, kThree[0]};
+  const std::wstring dropped = Dir() + L"dropped.lst";
+  if (kind == "Folder") CreateDirectoryW(dropped.c_str(), nullptr);
+  if (kind == "BigEndian") WriteBytes(L"dropped.lst", kBigEndian);
+  if (kind == "List" || kind == "Two") WriteList(L"dropped.lst", other);
+  const std::wstring list = StartWithThree(), title = Title();
+  SetRowSelected(2, true);
+  SetKeyword(L"draft");
+
+  std::vector<std::wstring> paths{dropped};
+  if (kind == "Two") paths.push_back(WriteList(L"b.txt", kBlank));
+  Drop(paths);
+
+  const bool loaded = kind == "List", refused = kind == "Two";
+  ExpectMessage(loaded ? L"" : refused ? L"二つ以上のファイルをドラッグアンドドロップ出来ません。" : kOpenFailed + dropped,
+                refused ? MessageIcon::Information : MessageIcon::Error);
+  EXPECT_EQ(TheTaskList().Entries(), loaded ? other : kThree);
+  EXPECT_EQ(TheTaskList().SelectedIndex(), refused ? 2 : 0);
   ExpectViewMirrorsModel();
-  EXPECT_EQ(Title(), title);
-  EXPECT_EQ(CurrentFilePath(), list);
+  if (refused) {
+    EXPECT_EQ(Keyword(), L"draft");
+  } else {
+    ExpectEditorShows(TheTaskList().At(0));
+  }
+  EXPECT_EQ(Title(), loaded ? ListTitle(L"dropped.lst") : title);
+  EXPECT_EQ(CurrentFilePath(), loaded ? dropped : list);
+  EXPECT_EQ(RecentFilePath(), loaded ? dropped : list);
 }
 
-// ---- The settings file -----------------------------------------------------------------------
+INSTANTIATE_TEST_SUITE_P(Drops, DropTest, ::testing::Values("Missing", "BigEndian", "Folder", "List", "Two"),
+                         [](const auto& info) { return std::string(info.param); });
 
-TEST_F(MainDialogTest, ClosingWritesTheSettings) {
-  StartDialog();
-  ASSERT_TRUE(CloseDialog());
-  EXPECT_EQ(ReadSetting(L"ENABLED"), L"0");
-  EXPECT_EQ(ReadSetting(L"PATH"), L"<none>");
-  EXPECT_TRUE(Messages().empty());
-}
-
-TEST_F(MainDialogTest, ClosingWritesTheCheckBoxAndTheRecentPath) {
-  ASSERT_TRUE(WriteFileBytes(SettingsFile(), Utf16File(L"[LATEST_FILE]\r\nENABLED=7\r\n")));
-  const std::wstring list = WriteList(L"list.txt", kThree);
-  StartDialog({ExePath(), list});
-  ASSERT_TRUE(Checked(1021));
-  ASSERT_TRUE(CloseDialog());
-  EXPECT_EQ(ReadSetting(L"ENABLED"), L"1");
-  EXPECT_EQ(ReadSetting(L"PATH"), list);
-}
-
-TEST_F(MainDialogTest, CheckBoxWritesTheSettingsAtOnce) {
-  const std::wstring list = WriteList(L"list.txt", kThree);
-  StartDialog({ExePath(), list});
-  ASSERT_EQ(GetFileAttributesW(SettingsFile().c_str()), INVALID_FILE_ATTRIBUTES);
+TEST_F(MainDialogTest, CheckBoxWritesTheSettingsAtOnceAndClosingWritesThemAgain) {
+  const std::wstring list = StartWithThree();
   Click(1021);
   EXPECT_EQ(ReadSetting(L"ENABLED"), L"1");
   EXPECT_EQ(ReadSetting(L"PATH"), list);
   Click(1021);
   EXPECT_EQ(ReadSetting(L"ENABLED"), L"0");
+  Click(1021);
+  ASSERT_TRUE(DeleteFileW(SettingsFile().c_str()));
+  ASSERT_TRUE(CloseDialog());
+  EXPECT_EQ(ReadSetting(L"ENABLED"), L"1");
+  EXPECT_EQ(ReadSetting(L"PATH"), list);
   EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(MainDialogTest, RecentPathOutsideTheAnsiCodePageSurvivesARestart) {
-  // Japanese and an emoji (U+1F600 as its surrogate pair) in the folder name.
-  const std::wstring folder = Dir() + L"タスク\xD83D\xDE00\\";
+  const std::wstring folder = Dir() + L"タスク\xD83D\xDE00\\";  // U+1F600 as its surrogate pair
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
   const std::wstring list = folder + L"リスト.txt";
   ASSERT_TRUE(WriteFileBytes(list, EncodeTaskList(kThree)));
-  StartDialog({ExePath(), list});
+  StartDialog({list});
   Click(1021);
   ASSERT_TRUE(CloseDialog());
   EXPECT_TRUE(ReadFileBytes(SettingsFile()).starts_with("\xFF\xFE"));
-  RecentFilePath().clear();
-  EXPECT_TRUE(ReadSettings());
-  EXPECT_EQ(RecentFilePath(), list);
-
-  // The next start opens it again.
-  TheTaskList() = TaskList();
-  CurrentFilePath().clear();
-  RecentFilePath().clear();
+  ResetProgram();
   StartDialog();
   EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(RecentFilePath(), list);
   EXPECT_EQ(TheTaskList().Entries(), kThree);
   EXPECT_EQ(Title(), L"リスト.txt[" + folder + L"] - Nagitome");
-  ExpectViewMirrorsModel();
 }
 
-TEST_F(MainDialogTest, UnwritableSettingsAreReportedAndTheDialogStillCloses) {
-  UseSettingsFile(Dir() + L"no such folder\\user Nagitome.ini");
-  StartDialog();
-  const CapturedMessage failure{kSettingsFailed + SettingsFile(), MessageIcon::Error};
-  Click(1021);
-  EXPECT_EQ(Messages(), std::vector<CapturedMessage>{failure});
-  EXPECT_TRUE(CloseDialog());
-  EXPECT_EQ(Messages(), (std::vector<CapturedMessage>{failure, failure}));
-}
-
-// ---- Run, readme, keys -----------------------------------------------------------------------
-
-TEST_F(MainDialogTest, RunReportsAnInvalidRegularExpressionOnce) {
-  const std::wstring keyword = L"([nagitome-ui-no-such-window";
-  StartDialog({ExePath(), WriteList(L"list.txt", {
-      Entry(E::CloseWindow, T::WindowTitle, M::Wildcard, L"nagitome-ui-no-such-window-8d21"),
-      Entry(E::CloseWindow, T::WindowTitle, M::RegexIgnoreCase, keyword),
-      Entry(E::CloseWindow, T::WindowClass, M::RegexCaseSensitive, L"nagitome-ui-(no|none)-such-class")})});
+TEST_F(MainDialogTest, RunReportsOnlyTheInvalidPatternAndReadmeOpensBesideTheExe) {
+  const std::wstring bad = L"([nagitome-ui-no-such-window";
+  StartDialog({WriteList(L"list.txt", {
+      {E::CloseWindow, T::WindowTitle, M::Wildcard, L"nagitome-ui-no-such-window-8d21"},
+      {E::CloseWindow, T::WindowTitle, M::RegexIgnoreCase, bad},
+      {E::CloseWindow, T::WindowClass, M::RegexCaseSensitive, L"nagitome-ui-(no|none)-such-class"}})});
   Click(1004);
   EXPECT_EQ(Messages(), (std::vector<CapturedMessage>{
-      {L"次のエントリは正規表現が不正なため、何も終了しませんでした。\n\n2 行目: " + keyword, MessageIcon::Warning}}));
-  Sync();
+      {L"次のエントリは正規表現が不正なため、何も終了しませんでした。\n\n2 行目: " + bad, MessageIcon::Warning}}));
   EXPECT_FALSE(DialogEnded());
-}
-
-TEST_F(MainDialogTest, RunWithValidEntriesShowsNothing) {
-  StartDialog({ExePath(), WriteList(L"list.txt", {
-      Entry(E::CloseWindow, T::WindowTitle, M::Wildcard, L"nagitome-ui-no-such-window-8d21"),
-      Entry(E::CloseWindow, T::TitleAndClass, M::RegexIgnoreCase, L"nagitome-ui-no-such-(window|dialog)"),
-      TaskEntry{}})});
-  Click(1004);
-  Sync();
-  EXPECT_TRUE(Messages().empty());
-  EXPECT_FALSE(DialogEnded());
-}
-
-TEST_F(MainDialogTest, ReadmeButtonOpensTheReadmeBesideTheExecutable) {
-  StartDialog();
   Click(1022);
-  const std::vector<ShellCall> calls = ShellCalls();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].owner, Dialog());
-  EXPECT_EQ(calls[0].target, ExeDir() + L"Readme.txt");
+  wchar_t exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  const std::wstring readme = std::wstring(exe, std::wcsrchr(exe, L'\\') + 1) + L"Readme.txt";
+  EXPECT_EQ(ShellCalls(), (std::vector<ShellCall>{{Dialog(), readme}}));
 }
 
 }  // namespace
