@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
+
 namespace {
 
 struct Search {
@@ -27,27 +29,20 @@ BOOL CALLBACK FindMain(HWND hwnd, LPARAM param) {
   return TRUE;
 }
 
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 // One start; -1 when the window did not come up filled within 30 s.
 double StartOnce(const std::wstring& exe, const std::wstring& list, LRESULT rows) {
   std::wstring command = L"\"" + exe + L"\" \"" + list + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  const double start = Now();
+  const double start = nagitome::bench::NowMs();
   if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
   double elapsed = -1;
-  while (Now() - start < 30000) {
+  while (nagitome::bench::NowMs() - start < 30000) {
     Search search{pi.dwProcessId, nullptr};
     EnumWindows(FindMain, reinterpret_cast<LPARAM>(&search));
     if (search.found && SendMessageW(GetDlgItem(search.found, 2000), LVM_GETITEMCOUNT, 0, 0) == rows) {
-      elapsed = Now() - start;
+      elapsed = nagitome::bench::NowMs() - start;
       PostMessageW(search.found, WM_CLOSE, 0, 0);
       break;
     }
@@ -77,7 +72,6 @@ int wmain(int argc, wchar_t** argv) {
     }
     times.push_back(t);
   }
-  std::sort(times.begin(), times.end());
-  std::printf("%.1f\n", times[times.size() / 2]);
+  std::printf("%.1f\n", nagitome::bench::Median(times));
   return 0;
 }

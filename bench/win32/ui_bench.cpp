@@ -3,11 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <vector>
 
 #include "app/settings.h"
+#include "bench_timing.h"
 #include "tasks/message.h"
 #include "tasks/task_list.h"
 #include "ui/list_view.h"
@@ -15,21 +15,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-template <typename F>
-double MedianMs(int runs, F f) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = Clock::now();
-    f();
-    times.push_back(Milliseconds(Clock::now() - start));
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
+using nagitome::bench::MedianMs;
 
 void FillList(int count) {
   std::vector<nagitome::TaskEntry> entries(static_cast<std::size_t>(count));

@@ -1,0 +1,267 @@
+// Starting the probe programs from a test, owning them, and reading what they report.
+// The probes' paths come from the build as NAGITOME_PROBE_WINDOW_EXE / NAGITOME_PROBE_PROCESS_EXE.
+#pragma once
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace nagitome::probes {
+
+// A path from the build (a Unix path when the tests run under Wine) as a Windows path; Wine
+// maps drive Z: to the Unix root.
+inline std::wstring WindowsPath(std::wstring path) {
+  if (path.empty() || path[0] != L'/') return path;
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return L"Z:" + path;
+}
+
+inline std::wstring WindowProbeExe() { return WindowsPath(L"" NAGITOME_PROBE_WINDOW_EXE); }
+inline std::wstring ProcessProbeExe() { return WindowsPath(L"" NAGITOME_PROBE_PROCESS_EXE); }
+
+// Unique within the machine for this run: process id, start tick and a counter.
+inline std::wstring UniqueSuffix() {
+  static LONG counter = 0;
+  static const ULONGLONG tick = GetTickCount64();
+  return std::to_wstring(GetCurrentProcessId()) + L"x" + std::to_wstring(tick % 100000) + L"x" +
+         std::to_wstring(InterlockedIncrement(&counter));
+}
+
+inline std::wstring FileNameOf(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+inline std::wstring OwnExeName() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return FileNameOf(path);
+}
+
+// Polls until the condition holds or the time is up; true if it held.
+inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs = 10) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(pollMs);
+  }
+}
+
+// A folder of its own under the temporary folder, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    path_ = std::wstring(temp) + L"nagitome-test-" + UniqueSuffix();
+    ok_ = CreateDirectoryW(path_.c_str(), nullptr) != FALSE;
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  ~TempFolder() { RemoveTree(path_); }
+
+  bool ok() const { return ok_; }
+  const std::wstring& path() const { return path_; }
+  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+ private:
+  static void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = folder + L"\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          RemoveTree(path);
+        } else {
+          SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+          // A probe that is still being torn down may hold its exe a moment longer.
+          WaitUntil([&] { return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; }, 3000, 50);
+        }
+      } while (FindNextFileW(find, &data));
+      FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+  }
+
+  std::wstring path_;
+  bool ok_ = false;
+};
+
+inline std::wstring Quote(const std::wstring& argument) { return L"\"" + argument + L"\""; }
+
+// A child process; one that is still running when its owner goes is terminated.
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+  ~ChildProcess() { Release(); }
+
+  // Starts "exe" with the arguments (already quoted as needed); false if it could not start.
+  bool Start(const std::wstring& exe, const std::wstring& arguments) {
+    Release();
+    std::wstring command = Quote(exe) + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+      return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    id_ = info.dwProcessId;
+    return true;
+  }
+
+  DWORD id() const { return id_; }
+  bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+  bool WaitForExit(DWORD timeoutMs) const {
+    return process_ && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+  }
+  // The exit code, or STILL_ACTIVE while it runs.
+  DWORD ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (process_) GetExitCodeProcess(process_, &code);
+    return code;
+  }
+  void Terminate() {
+    if (Running()) {
+      TerminateProcess(process_, 99);
+      WaitForSingleObject(process_, 10000);
+    }
+  }
+
+ private:
+  void Release() {
+    if (!process_) return;
+    Terminate();
+    CloseHandle(process_);
+    process_ = nullptr;
+    id_ = 0;
+  }
+
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// How often a probe wrote this line to its result file so far.
+inline int CountLines(const std::wstring& path, const std::string& line) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  std::string text;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+  CloseHandle(file);
+  int count = 0;
+  for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    count += text.compare(start, end - start, line) == 0;
+  }
+  return count;
+}
+
+struct WindowProbeOptions {
+  bool ignoreClose = false;
+  bool hidden = false;
+};
+
+// probe_window.exe, copied under its own image name, showing windows of one title and class.
+struct WindowProbe {
+  ChildProcess process;
+  std::wstring title;
+  std::wstring className;
+  std::wstring imageName;
+  std::wstring resultFile;
+
+  int Closes() const { return CountLines(resultFile, "close"); }
+};
+
+// Starts the probe and waits until its windows exist; false if it did not get that far.
+inline bool StartWindowProbe(const TempFolder& folder, WindowProbe& probe, const std::wstring& title,
+                             const std::wstring& className, const std::wstring& imageName,
+                             const WindowProbeOptions& options = {}) {
+  probe.title = title;
+  probe.className = className;
+  probe.imageName = imageName;
+  probe.resultFile = folder.File(imageName + L".result.txt");
+  const std::wstring exe = folder.File(imageName);
+  if (!CopyFileW(WindowProbeExe().c_str(), exe.c_str(), TRUE)) return false;
+  std::wstring arguments = Quote(title) + L" " + Quote(className) + L" " + Quote(probe.resultFile);
+  if (options.ignoreClose) arguments += L" --ignore-close";
+  if (options.hidden) arguments += L" --hidden";
+  if (!probe.process.Start(exe, arguments)) return false;
+  return WaitUntil([&] { return CountLines(probe.resultFile, "ready") == 1 || !probe.process.Running(); }, 30000) &&
+         probe.process.Running();
+}
+
+// probe_process.exe, windowless, copied under its own image name.
+inline bool StartProcessProbe(const TempFolder& folder, ChildProcess& process, const std::wstring& imageName) {
+  const std::wstring exe = folder.File(imageName);
+  if (!CopyFileW(ProcessProbeExe().c_str(), exe.c_str(), TRUE)) return false;
+  return process.Start(exe, L"120");
+}
+
+// The image name of a running process (QueryFullProcessImageNameW), empty if unknown.
+inline std::wstring ImageNameOf(DWORD processId) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (!process) return {};
+  wchar_t path[MAX_PATH * 2] = {};
+  DWORD size = MAX_PATH * 2;
+  const bool ok = QueryFullProcessImageNameW(process, 0, path, &size) != FALSE;
+  CloseHandle(process);
+  return ok ? FileNameOf(std::wstring(path, size)) : std::wstring();
+}
+
+inline std::vector<DWORD> ProcessIds() {
+  std::vector<DWORD> ids(4096);
+  DWORD bytes = 0;
+  while (EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes) &&
+         bytes == ids.size() * sizeof(DWORD)) {
+    ids.resize(ids.size() * 2);
+  }
+  ids.resize(bytes / sizeof(DWORD));
+  return ids;
+}
+
+struct TopLevelWindow {
+  HWND hwnd;
+  DWORD processId;
+  bool visible;
+};
+
+inline std::vector<TopLevelWindow> TopLevelWindows() {
+  std::vector<TopLevelWindow> windows;
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        reinterpret_cast<std::vector<TopLevelWindow>*>(param)->push_back({hwnd, pid, IsWindowVisible(hwnd) != FALSE});
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+inline std::wstring WindowText(HWND hwnd) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(hwnd, text, 1024);
+  return text;
+}
+
+inline std::wstring ClassOf(HWND hwnd) {
+  wchar_t text[256] = {};
+  GetClassNameW(hwnd, text, 256);
+  return text;
+}
+
+}  // namespace nagitome::probes
