@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -85,10 +86,93 @@ bool HasOverlongNumber(std::wstring_view keyword) {
   return false;
 }
 
+bool IsAsciiAlnum(wchar_t unit) {
+  return (unit >= L'0' && unit <= L'9') || (unit >= L'a' && unit <= L'z') || (unit >= L'A' && unit <= L'Z');
+}
+
+// The plain-character runs at the outermost level of an ECMAScript pattern, for the filter in
+// front of the executor. Whatever is not surely a literal ends a run, so the runs can only be
+// too few, never wrong: a quantified character, escapes other than escaped syntax, groups and
+// classes are skipped, and an outermost alternative or a nested class gives no runs at all.
+template <typename Run>
+std::vector<Run> RequiredLiterals(std::wstring_view pattern) {
+  static constexpr std::wstring_view kSyntax = L"^$\\.*+?()[]{}|";
+  std::vector<Run> runs;
+  Run run;
+  int depth = 0;
+  const auto endRun = [&](bool atEnd) {
+    run.atEnd = atEnd;
+    if (!run.units.empty()) runs.push_back(std::move(run));
+    run = Run{};
+  };
+  for (std::size_t i = 0; i < pattern.size();) {
+    const wchar_t unit = pattern[i];
+    std::size_t next = i + 1;
+    bool literal = false;
+    wchar_t value = unit;
+    if (unit == L'\\') {
+      if (next == pattern.size()) return {};
+      value = pattern[next++];
+      if (kSyntax.find(value) != std::wstring_view::npos || !KeptAsIs(value)) {
+        literal = true;
+      } else {
+        while (next < pattern.size() && IsAsciiAlnum(pattern[next])) ++next;  // \u0041, \x41, \12
+      }
+    } else if (unit == L'[') {
+      for (; next < pattern.size() && pattern[next] != L']'; ++next) {
+        if (pattern[next] == L'[') return {};
+        if (pattern[next] == L'\\') ++next;
+      }
+      if (next++ >= pattern.size()) return {};
+    } else if (unit == L'{') {
+      next = pattern.find(L'}', next);
+      if (next++ == std::wstring_view::npos) return {};
+    } else if (unit == L'(') {
+      ++depth;
+    } else if (unit == L')') {
+      if (--depth < 0) return {};
+    } else if (unit == L'|') {
+      if (depth == 0) return {};
+    } else {
+      literal = kSyntax.find(unit) == std::wstring_view::npos;
+    }
+    const bool quantified = next < pattern.size() && std::wstring_view(L"*+?{").find(pattern[next]) != std::wstring_view::npos;
+    if (depth == 0 && literal && !quantified) {
+      if (run.units.empty()) run.atStart = i == 0;
+      run.units += value;
+    } else if (depth == 0 || unit == L'(') {
+      endRun(false);
+    }
+    i = next;
+  }
+  endRun(true);
+  return runs;
+}
+
 std::wregex::flag_type SyntaxFor(MatchMethod method) {
   auto flags = std::regex_constants::ECMAScript;
   if (method == MatchMethod::RegexIgnoreCase) flags |= std::regex_constants::icase;
   return flags;
+}
+
+// Null when the pattern is rejected. Without back-references the automaton runs it; with them,
+// the backtracking executor, and "backtracking" says so.
+std::shared_ptr<const std::wregex> Compile(const std::wstring& source, std::wregex::flag_type syntax,
+                                           bool& backtracking) {
+  try {
+#ifdef __GLIBCXX__
+    try {
+      return std::make_shared<const std::wregex>(source, syntax | std::regex_constants::__polynomial);
+    } catch (const std::regex_error& e) {
+      // The automaton refuses back-references; anything else is a bad pattern either way.
+      if (e.code() != std::regex_constants::error_complexity) throw;
+    }
+#endif
+    backtracking = true;
+    return std::make_shared<const std::wregex>(source, syntax);
+  } catch (const std::exception&) {
+    return nullptr;
+  }
 }
 
 }  // namespace
@@ -177,31 +261,43 @@ KeywordMatcher::KeywordMatcher(std::wstring_view keyword, MatchMethod method, st
     valid_ = false;
     return;
   }
-  const auto syntax = SyntaxFor(method_);
-  try {
-    const std::wstring source = RegexSource(keyword_);
-#ifdef __GLIBCXX__
-    try {
-      regex_ = std::make_shared<const std::wregex>(source, syntax | std::regex_constants::__polynomial);
-      return;
-    } catch (const std::regex_error& e) {
-      // The automaton refuses back-references; anything else is a bad pattern either way.
-      if (e.code() != std::regex_constants::error_complexity) throw;
-    }
-#endif
-    regex_ = std::make_shared<const std::wregex>(source, syntax);
-    backtracking_ = true;
-  } catch (const std::exception&) {
-    valid_ = false;
-    regex_.reset();
-  }
+  regex_ = Compile(RegexSource(keyword_), SyntaxFor(method_), backtracking_);
+  valid_ = regex_ != nullptr;
+  if (valid_) PrepareLiterals();
 }
 
 KeywordMatcher::~KeywordMatcher() = default;
 
+void KeywordMatcher::PrepareLiterals() {
+  literals_ = RequiredLiterals<LiteralRun>(keyword_);
+  if (method_ != MatchMethod::RegexIgnoreCase) return;
+  // An ignoring-case regex compares characters through its locale's tolower; so does the filter.
+  fold_ = &std::use_facet<std::ctype<wchar_t>>(regex_->getloc());
+  for (LiteralRun& run : literals_) fold_->tolower(run.units.data(), run.units.data() + run.units.size());
+}
+
+bool KeywordMatcher::HasRequiredLiterals(std::wstring_view text) const {
+  const auto same = [this](wchar_t unit, wchar_t folded) { return (fold_ ? fold_->tolower(unit) : unit) == folded; };
+  std::size_t from = 0;
+  for (const LiteralRun& run : literals_) {
+    const std::size_t size = run.units.size();
+    if (text.size() - from < size) return false;
+    std::size_t at = run.atStart ? 0 : run.atEnd ? text.size() - size : from;
+    if (run.atStart || run.atEnd) {
+      if (!std::equal(text.begin() + at, text.begin() + at + size, run.units.begin(), same)) return false;
+    } else {
+      const auto found = std::search(text.begin() + from, text.end(), run.units.begin(), run.units.end(), same);
+      if (found == text.end()) return false;
+      at = static_cast<std::size_t>(found - text.begin());
+    }
+    from = at + size;
+  }
+  return true;
+}
+
 bool KeywordMatcher::Matches(std::wstring_view text) {
   if (method_ == MatchMethod::Wildcard) return WildcardMatch(keyword_, text);
-  if (!valid_ || gaveUp_) return false;
+  if (!valid_ || gaveUp_ || !HasRequiredLiterals(text)) return false;
   return RegexMatches(text);
 }
 

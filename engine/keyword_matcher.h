@@ -2,10 +2,12 @@
 #pragma once
 
 #include <chrono>
+#include <locale>
 #include <memory>
 #include <regex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tasks/task_entry.h"
 
@@ -35,6 +37,15 @@ class KeywordMatcher {
 
  private:
   bool RegexMatches(std::wstring_view text);
+  void PrepareLiterals();
+  bool HasRequiredLiterals(std::wstring_view text) const;
+
+  // Runs of plain characters that every whole match holds in this order, some pinned to the
+  // start or the end of the text: most texts fail them in nanoseconds, without the executor.
+  struct LiteralRun {
+    std::wstring units;  // case-folded when the case is ignored
+    bool atStart = false, atEnd = false;
+  };
 
   MatchMethod method_;
   std::wstring keyword_;
@@ -43,6 +54,8 @@ class KeywordMatcher {
   // Patterns without back-references run on the polynomial (automaton) executor; the others
   // need the backtracking one, which runs on a worker with a deep stack and a deadline.
   std::shared_ptr<const std::wregex> regex_;
+  std::vector<LiteralRun> literals_;
+  const std::ctype<wchar_t>* fold_ = nullptr;  // the regex's own case folding, when ignoring case
   bool backtracking_ = false;
   std::unique_ptr<BoundedRegexWorker> worker_;
   std::chrono::steady_clock::duration budget_;

@@ -29,6 +29,8 @@ TEST(KeywordMatcherTest, MatchesTheWholeTextByMethod) {
       {L"(A)\\1", kNoCase, L"aA", true},              {L"memo|calc", kCase, L"calc", true},
       {L"[0-9]+", kCase, L"2024", true}, {L"\\\\12345678901", kCase, L"\\12345678901", true},
       {L"a,12345678901", kCase, L"a,12345678901", true},              {L"[0-9]+", kCase, L"20x4", false},
+      {L"[[:alpha:]1]x", kCase, L"ax", true},         {L"x[\\]1]y", kCase, L"x]y", true},
+      {L"app(12|34)[0-9]*\\.exe", kNoCase, L"APP345.EXE", true}, {L".*editor（class5.*", kNoCase, L"Doc - Editor（Class50）", true},
   };
   for (const auto& c : cases) {
     KeywordMatcher matcher(c.keyword, c.method);
@@ -100,15 +102,17 @@ TEST(KeywordMatcherTest, NothingMatchesOnceTheBudgetIsSpent) {
   EXPECT_FALSE(roomy.GaveUp());
 }
 
-// The automaton the matcher uses for patterns without back-references gives the same
-// answers as the facility's default executor.
+// The automaton the matcher uses for patterns without back-references, and the literal filter
+// in front of it, give the same answers as the facility's default executor.
 TEST(KeywordMatcherTest, AgreesWithTheDefaultExecutor) {
   const wchar_t* tokens[] = {L"a", L"b", L"A", L".", L"*", L"+", L"?", L"|", L"(", L")", L"[ab]", L"[^a]",
-                             L"{2}", L"{1,2}", L"(?:", L"^", L"$", L"\\b", L"(?=a", L"*?", L"\\w"};
+                             L"{2}", L"{1,2}", L"(?:", L"^", L"$", L"\\b", L"(?=a", L"*?", L"\\w",
+                             L"ab", L"Ba", L"1", L"\\.", L"\\(", L"\\d", L"\\u0041", L"\\x62", L"{2,}",
+                             L"[[:alpha:]]", L"[\\]a]", L"(?!b", L"[]", L"[^]"};
   std::mt19937 random(4242);
   const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
   int valid = 0, matches = 0;
-  for (int i = 0; i < 4000; ++i) {
+  for (int i = 0; i < 8000; ++i) {
     std::wstring pattern;
     for (int n = 1 + pick(6); n > 0; --n) pattern += tokens[pick(std::size(tokens))];
     const bool ignoreCase = pick(2);
@@ -121,9 +125,9 @@ TEST(KeywordMatcherTest, AgreesWithTheDefaultExecutor) {
     ASSERT_EQ(matcher.IsValid(), reference.has_value()) << testing::PrintToString(pattern);
     if (!reference) continue;
     ++valid;
-    for (int k = 0; k < 8; ++k) {
-      std::wstring text(pick(5), L'a');
-      for (wchar_t& c : text) c = L"abAB"[pick(4)];
+    for (int k = 0; k < 12; ++k) {
+      std::wstring text(pick(7), L'a');
+      for (wchar_t& c : text) c = L"abAB1.(]"[pick(8)];
       const bool expected = std::regex_match(text, *reference);
       matches += expected;
       ASSERT_EQ(matcher.Matches(text), expected)
