@@ -1,9 +1,11 @@
 // Input: flags byte, pattern, NUL, text (one unit per byte). The wildcard matcher must agree
-// with the literal walk; a regular expression of any shape must come back, valid or not.
+// with the literal walk; a regular expression of any shape must come back, valid or not, and
+// an ASCII one must answer as the facility's default executor does.
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <regex>
 #include <string>
 
 #include "engine/keyword_matcher.h"
@@ -56,5 +58,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        std::chrono::milliseconds(20));
   const bool matched = regex.Matches(text);
   Check(regex.IsValid() || !matched);
+  // The reference backtracks: short texts, and no back-references, whose matcher may never
+  // have run them (the filter) or stopped them (the budget).
+  if (!regex.IsValid() || text.size() > 8) return 0;
+  for (std::size_t k = 0; k < pattern.size(); ++k) {
+    if (pattern[k] >= 0x80) return 0;  // escaped for the scanner: the reference would read it otherwise
+    if (pattern[k] == L'\\' && k + 1 < pattern.size() && pattern[k + 1] >= L'1' && pattern[k + 1] <= L'9') return 0;
+  }
+  try {
+    auto syntax = std::regex_constants::ECMAScript;
+    if (flags & 1) syntax |= std::regex_constants::icase;
+    Check(std::regex_match(text, std::wregex(pattern, syntax)) == matched);
+  } catch (const std::regex_error&) {
+    // the reference refused or gave up; the matcher answered on its own
+  }
   return 0;
 }
