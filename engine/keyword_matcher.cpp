@@ -90,65 +90,6 @@ bool IsAsciiAlnum(wchar_t unit) {
   return (unit >= L'0' && unit <= L'9') || (unit >= L'a' && unit <= L'z') || (unit >= L'A' && unit <= L'Z');
 }
 
-// The plain-character runs at the outermost level of an ECMAScript pattern, for the filter in
-// front of the executor. Whatever is not surely a literal ends a run, so the runs can only be
-// too few, never wrong: a quantified character, escapes other than escaped syntax, groups and
-// classes are skipped, and an outermost alternative or a nested class gives no runs at all.
-template <typename Run>
-std::vector<Run> RequiredLiterals(std::wstring_view pattern) {
-  static constexpr std::wstring_view kSyntax = L"^$\\.*+?()[]{}|";
-  std::vector<Run> runs;
-  Run run;
-  int depth = 0;
-  const auto endRun = [&](bool atEnd) {
-    run.atEnd = atEnd;
-    if (!run.units.empty()) runs.push_back(std::move(run));
-    run = Run{};
-  };
-  for (std::size_t i = 0; i < pattern.size();) {
-    const wchar_t unit = pattern[i];
-    std::size_t next = i + 1;
-    bool literal = false;
-    wchar_t value = unit;
-    if (unit == L'\\') {
-      if (next == pattern.size()) return {};
-      value = pattern[next++];
-      if (kSyntax.find(value) != std::wstring_view::npos || !KeptAsIs(value)) {
-        literal = true;
-      } else {
-        while (next < pattern.size() && IsAsciiAlnum(pattern[next])) ++next;  // \u0041, \x41, \12
-      }
-    } else if (unit == L'[') {
-      for (; next < pattern.size() && pattern[next] != L']'; ++next) {
-        if (pattern[next] == L'[') return {};
-        if (pattern[next] == L'\\') ++next;
-      }
-      if (next++ >= pattern.size()) return {};
-    } else if (unit == L'{') {
-      next = pattern.find(L'}', next);
-      if (next++ == std::wstring_view::npos) return {};
-    } else if (unit == L'(') {
-      ++depth;
-    } else if (unit == L')') {
-      if (--depth < 0) return {};
-    } else if (unit == L'|') {
-      if (depth == 0) return {};
-    } else {
-      literal = kSyntax.find(unit) == std::wstring_view::npos;
-    }
-    const bool quantified = next < pattern.size() && std::wstring_view(L"*+?{").find(pattern[next]) != std::wstring_view::npos;
-    if (depth == 0 && literal && !quantified) {
-      if (run.units.empty()) run.atStart = i == 0;
-      run.units += value;
-    } else if (depth == 0 || unit == L'(') {
-      endRun(false);
-    }
-    i = next;
-  }
-  endRun(true);
-  return runs;
-}
-
 std::wregex::flag_type SyntaxFor(MatchMethod method) {
   auto flags = std::regex_constants::ECMAScript;
   if (method == MatchMethod::RegexIgnoreCase) flags |= std::regex_constants::icase;
@@ -268,8 +209,66 @@ KeywordMatcher::KeywordMatcher(std::wstring_view keyword, MatchMethod method, st
 
 KeywordMatcher::~KeywordMatcher() = default;
 
+// The plain-character runs at the outermost level of an ECMAScript pattern, for the filter in
+// front of the executor. Whatever is not surely a literal ends a run, so the runs can only be
+// too few, never wrong: a quantified character, escapes other than escaped syntax, groups and
+// classes are skipped, and an outermost alternative or a nested class gives no runs at all.
+std::vector<KeywordMatcher::LiteralRun> KeywordMatcher::RequiredLiterals(std::wstring_view pattern) {
+  static constexpr std::wstring_view kSyntax = L"^$\\.*+?()[]{}|";
+  std::vector<LiteralRun> runs;
+  LiteralRun run;
+  int depth = 0;
+  const auto endRun = [&](bool atEnd) {
+    run.atEnd = atEnd;
+    if (!run.units.empty()) runs.push_back(std::move(run));
+    run = LiteralRun{};
+  };
+  for (std::size_t i = 0; i < pattern.size();) {
+    const wchar_t unit = pattern[i];
+    std::size_t next = i + 1;
+    bool literal = false;
+    wchar_t value = unit;
+    if (unit == L'\\') {
+      if (next == pattern.size()) return {};
+      value = pattern[next++];
+      if (kSyntax.find(value) != std::wstring_view::npos || !KeptAsIs(value)) {
+        literal = true;
+      } else {
+        while (next < pattern.size() && IsAsciiAlnum(pattern[next])) ++next;  // \u0041, \x41, \12
+      }
+    } else if (unit == L'[') {
+      for (; next < pattern.size() && pattern[next] != L']'; ++next) {
+        if (pattern[next] == L'[') return {};
+        if (pattern[next] == L'\\') ++next;
+      }
+      if (next++ >= pattern.size()) return {};
+    } else if (unit == L'{') {
+      next = pattern.find(L'}', next);
+      if (next++ == std::wstring_view::npos) return {};
+    } else if (unit == L'(') {
+      ++depth;
+    } else if (unit == L')') {
+      if (--depth < 0) return {};
+    } else if (unit == L'|') {
+      if (depth == 0) return {};
+    } else {
+      literal = kSyntax.find(unit) == std::wstring_view::npos;
+    }
+    const bool quantified = next < pattern.size() && std::wstring_view(L"*+?{").find(pattern[next]) != std::wstring_view::npos;
+    if (depth == 0 && literal && !quantified) {
+      if (run.units.empty()) run.atStart = i == 0;
+      run.units += value;
+    } else if (depth == 0 || unit == L'(') {
+      endRun(false);
+    }
+    i = next;
+  }
+  endRun(true);
+  return runs;
+}
+
 void KeywordMatcher::PrepareLiterals() {
-  literals_ = RequiredLiterals<LiteralRun>(keyword_);
+  literals_ = RequiredLiterals(keyword_);
   if (method_ != MatchMethod::RegexIgnoreCase) return;
   // An ignoring-case regex compares characters through its locale's tolower; so does the filter.
   fold_ = &std::use_facet<std::ctype<wchar_t>>(regex_->getloc());

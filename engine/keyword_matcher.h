@@ -37,15 +37,15 @@ class KeywordMatcher {
 
  private:
   bool RegexMatches(std::wstring_view text);
-  void PrepareLiterals();
-  bool HasRequiredLiterals(std::wstring_view text) const;
-
   // Runs of plain characters that every whole match holds in this order, some pinned to the
   // start or the end of the text: most texts fail them in nanoseconds, without the executor.
   struct LiteralRun {
     std::wstring units;  // case-folded when the case is ignored
     bool atStart = false, atEnd = false;
   };
+  static std::vector<LiteralRun> RequiredLiterals(std::wstring_view pattern);
+  void PrepareLiterals();
+  bool HasRequiredLiterals(std::wstring_view text) const;
 
   MatchMethod method_;
   std::wstring keyword_;
