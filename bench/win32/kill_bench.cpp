@@ -70,15 +70,8 @@ bool RunToEnd(const std::wstring& exe, const std::wstring& arguments, bool newHi
 
 bool WriteList(const std::wstring& path, const std::wstring& processName) {
   using namespace nagitome;
-  const std::string bytes =
-      EncodeTaskList({{EndMethod::Taskkill, MatchTarget::ProcessName, MatchMethod::Wildcard, processName}});
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                  written == bytes.size();
-  CloseHandle(file);
-  return ok;
+  return probes::WriteFileBytes(
+      path, EncodeTaskList({{EndMethod::Taskkill, MatchTarget::ProcessName, MatchMethod::Wildcard, processName}}));
 }
 
 struct Probe {

@@ -1,9 +1,8 @@
 // Nagitome.exe from outside: "/e" with a task list ends exactly what the list names and never
-// shows a window; "/e" with a missing list says so and opens the editor instead.
+// shows a window.
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
 #include <deque>
@@ -12,7 +11,6 @@
 
 #include "probe_client.h"
 #include "tasks/task_file_format.h"
-#include "tasks/texts.h"
 
 namespace nagitome {
 namespace {
@@ -37,11 +35,7 @@ class CommandLineRunTest : public ::testing::Test {
 
   std::wstring WriteList(const std::vector<TaskEntry>& entries) {
     const std::wstring path = folder_.File(L"list.txt");
-    const std::string bytes = EncodeTaskList(entries);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-    CloseHandle(file);
+    EXPECT_TRUE(probes::WriteFileBytes(path, EncodeTaskList(entries)));
     return path;
   }
 
@@ -140,34 +134,6 @@ TEST_F(CommandLineRunTest, EndsExactlyWhatTheListNamesWithoutShowingAWindow) {
     }
     EXPECT_TRUE(spared.Running());
   }
-}
-
-TEST_F(CommandLineRunTest, MissingListReportsItAndOpensTheEditor) {
-  ChildProcess nagitome;
-  ASSERT_TRUE(nagitome.Start(exe_, L"/e " + Quote(folder_.File(L"missing.txt"))));
-  // The message box comes first; the editor is shown once it is answered.
-  HWND box = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    for (HWND w : VisibleWindowsOf(nagitome.id())) if (!GetDlgItem(w, kTaskListViewId)) box = w;
-    return box != nullptr;
-  }, 20000));
-  EXPECT_EQ(probes::WindowText(box), texts::kCaption);
-  wchar_t text[512] = {};
-  SendMessageTimeoutW(GetDlgItem(box, 0xFFFF), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
-  EXPECT_STREQ(text, texts::kBadCommandLinePath);
-  EXPECT_TRUE(nagitome.Running());
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-
-  HWND editor = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    for (HWND w : VisibleWindowsOf(nagitome.id())) if (GetDlgItem(w, kTaskListViewId)) editor = w;
-    return editor != nullptr;
-  }, 20000));
-  // Nothing loaded: the list is the new one with its blank entry.
-  EXPECT_EQ(SendMessageW(GetDlgItem(editor, kTaskListViewId), LVM_GETITEMCOUNT, 0, 0), 1);
-  PostMessageW(editor, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(nagitome.WaitForExit(20000));
-  EXPECT_EQ(nagitome.ExitCode(), 0u);
 }
 
 }  // namespace

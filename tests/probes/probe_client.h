@@ -6,11 +6,19 @@
 #include <psapi.h>
 
 #include <algorithm>
-#include <functional>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "tests/support/win32_test.h"
+
 namespace nagitome::probes {
+
+using testing_support::ReadFileBytes;
+using testing_support::WaitUntil;
+using testing_support::WindowText;
+using testing_support::WriteFileBytes;
 
 // A path from the build (a Unix path when the tests run under Wine) as a Windows path; Wine
 // maps drive Z: to the Unix root.
@@ -42,55 +50,24 @@ inline std::wstring OwnExeName() {
   return FileNameOf(path);
 }
 
-// Polls until the condition holds or the time is up; true if it held.
-inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs = 10) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  for (;;) {
-    if (condition()) return true;
-    if (GetTickCount64() >= end) return false;
-    Sleep(pollMs);
-  }
-}
-
 // A folder of its own under the temporary folder, removed with everything in it.
 class TempFolder {
  public:
-  TempFolder() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    path_ = std::wstring(temp) + L"nagitome-test-" + UniqueSuffix();
+  TempFolder() : path_((std::filesystem::temp_directory_path() / (L"nagitome-test-" + UniqueSuffix())).wstring()) {
     ok_ = CreateDirectoryW(path_.c_str(), nullptr) != FALSE;
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
-  ~TempFolder() { RemoveTree(path_); }
+  // A probe that is still being torn down may hold its exe a moment longer.
+  ~TempFolder() {
+    WaitUntil([&] { std::error_code error; return std::filesystem::remove_all(path_, error), !error; }, 3000, 50);
+  }
 
   bool ok() const { return ok_; }
   const std::wstring& path() const { return path_; }
   std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
 
  private:
-  static void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        const std::wstring path = folder + L"\\" + name;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          RemoveTree(path);
-        } else {
-          SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-          // A probe that is still being torn down may hold its exe a moment longer.
-          WaitUntil([&] { return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; }, 3000, 50);
-        }
-      } while (FindNextFileW(find, &data));
-      FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
-  }
-
   std::wstring path_;
   bool ok_ = false;
 };
@@ -155,14 +132,7 @@ class ChildProcess {
 
 // How often a probe wrote this line to its result file so far.
 inline int CountLines(const std::wstring& path, const std::string& line) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  std::string text;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
-  CloseHandle(file);
+  const std::string text = ReadFileBytes(path);
   int count = 0;
   for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
     count += text.compare(start, end - start, line) == 0;
@@ -250,12 +220,6 @@ inline std::vector<TopLevelWindow> TopLevelWindows() {
       },
       reinterpret_cast<LPARAM>(&windows));
   return windows;
-}
-
-inline std::wstring WindowText(HWND hwnd) {
-  wchar_t text[1024] = {};
-  GetWindowTextW(hwnd, text, 1024);
-  return text;
 }
 
 inline std::wstring ClassOf(HWND hwnd) {

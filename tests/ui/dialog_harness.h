@@ -11,8 +11,6 @@
 
 #include <atomic>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <mutex>
 
 #include "app/command_line.h"
@@ -24,8 +22,14 @@
 #include "ui/list_view.h"
 #include "ui/main_dialog.h"
 #include "ui/shell.h"
+#include "tests/support/win32_test.h"
 
 namespace nagitome::uitest {
+
+using testing_support::ReadFileBytes;
+using testing_support::WaitUntil;
+using testing_support::WindowText;
+using testing_support::WriteFileBytes;
 
 using CapturedMessage = std::pair<std::wstring, MessageIcon>;
 using ShellCall = std::pair<HWND, std::wstring>;  // owner, target
@@ -44,20 +48,6 @@ inline std::string Utf16File(std::wstring_view text) {  // UTF-16LE with the mar
   for (wchar_t unit : text) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>((unit >> 8) & 0xFF)};
   return bytes;
 }
-inline std::string ReadFileBytes(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-inline bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
-  std::ofstream out(std::filesystem::path(path), std::ios::binary);
-  return out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush().good();
-}
-inline bool WaitUntil(const std::function<bool()>& done) {  // polls for up to 10 s
-  for (const DWORD start = GetTickCount(); !done(); Sleep(10)) {
-    if (GetTickCount() - start >= 10000) return false;
-  }
-  return true;
-}
 // A visible dialog of this process with this title: ctest may run another UI test beside us.
 inline HWND WaitForDialogWindow(const wchar_t* title) {
   HWND window = nullptr;
@@ -72,11 +62,6 @@ inline HWND WaitForDialogWindow(const wchar_t* title) {
   return WaitUntil(find) ? window : nullptr;
 }
 inline bool WaitForWindowGone(HWND window) { return WaitUntil([=] { return !IsWindow(window); }); }
-inline std::wstring WindowText(HWND window) {
-  std::wstring text(64 * 1024, L'\0');
-  text.resize(static_cast<std::size_t>(std::max(0, GetWindowTextW(window, text.data(), 64 * 1024))));
-  return text;
-}
 
 namespace detail {  // the dialog services are plain function pointers: what they need lives here
 inline std::vector<std::wstring> arguments;
