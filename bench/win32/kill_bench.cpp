@@ -92,12 +92,7 @@ bool StartProbe(Probe& probe) {
   probe.process = Start(exe, L"120 \"" + pidFile + L"\"");
   if (!probe.process) return false;
   probe.id = GetProcessId(probe.process);
-  const double start = NowMs();
-  while (GetFileAttributesW(pidFile.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    if (NowMs() - start > 30000) return false;
-    Sleep(1);
-  }
-  return true;
+  return nagitome::probes::WaitUntil([&] { return GetFileAttributesW(pidFile.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000, 1);
 }
 
 // Milliseconds from the start of the method until the probe is gone; -1 on failure.

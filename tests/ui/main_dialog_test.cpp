@@ -104,7 +104,6 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"OtherSwitch", nullptr, {L"/x", L"<list>"}, kBadArguments, false, false},
         StartCase{"TwoPaths", nullptr, {L"<list>", L"<list>"}, kBadArguments, false, false},
         StartCase{"RunMissing", nullptr, {L"/e", L"<missing>"}, kBadPath, false, false},
-        StartCase{"RunMissingUpperCase", nullptr, {L"/E", L"<missing>"}, kBadPath, false, false},
         StartCase{"Recent", L"[LATEST_FILE]\r\nENABLED=1\r\nPATH=<list>\r\n", {}, L"", true, true},
         StartCase{"RecentSeven", L"[LATEST_FILE]\r\nENABLED=7\r\nPATH=<list>\r\n", {}, L"", true, true},
         StartCase{"RecentDisabled", L"[LATEST_FILE]\r\nENABLED=0\r\nPATH=<list>\r\n", {}, L"", false, false},
