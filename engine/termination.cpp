@@ -17,18 +17,34 @@ const std::wstring& WindowText(const WindowInfo& window, MatchTarget target) {
   return window.title;
 }
 
-void RunEntry(const TaskEntry& entry, KeywordMatcher& matcher, Desktop& desktop) {
+void RunEntry(int index, const TaskEntry& entry, KeywordMatcher& matcher, Desktop& desktop,
+              const ActionObserver& observe) {
+  TerminationAction action;
+  action.entryIndex = index;
+  action.endMethod = entry.EndMethod;
+  action.matchTarget = entry.MatchTarget;
   if (entry.EndMethod == EndMethod::Taskkill && entry.MatchTarget == MatchTarget::ProcessName) {
     for (const ProcessInfo& process : ProcessSnapshot()) {
-      if (!process.processName.empty() && matcher.Matches(process.processName)) {
-        desktop.StartTaskkill(process.processId);
+      if (process.processName.empty() || !matcher.Matches(process.processName)) continue;
+      if (observe) {
+        action.matchedText = action.processName = process.processName;
+        action.processId = process.processId;
+        observe(action);
       }
+      desktop.StartTaskkill(process.processId);
     }
     return;
   }
   for (const WindowInfo& window : WindowSnapshot()) {
     const std::wstring& text = WindowText(window, entry.MatchTarget);
     if (text.empty() || !matcher.Matches(text)) continue;
+    if (observe) {
+      action.matchedText = text;
+      action.window = window.window;
+      action.processId = window.processId;
+      action.processName = window.processName;
+      observe(action);
+    }
     if (entry.EndMethod == EndMethod::Taskkill) desktop.StartTaskkill(window.processId);
     else desktop.PostClose(window.window);
   }
@@ -36,7 +52,7 @@ void RunEntry(const TaskEntry& entry, KeywordMatcher& matcher, Desktop& desktop)
 
 }  // namespace
 
-TerminationReport RunTermination(const TaskList& list, Desktop& desktop) {
+TerminationReport RunTermination(const TaskList& list, Desktop& desktop, const ActionObserver& observe) {
   ClearSnapshots();
   TakeWindowSnapshot(desktop);
   TakeProcessSnapshot(desktop);
@@ -50,7 +66,8 @@ TerminationReport RunTermination(const TaskList& list, Desktop& desktop) {
       report.invalidEntries.push_back(i);
       continue;
     }
-    RunEntry(entry, matcher, desktop);
+    RunEntry(i, entry, matcher, desktop, observe);
+    if (matcher.GaveUp()) report.gaveUpEntries.push_back(i);
   }
   return report;
 }
