@@ -7,27 +7,14 @@
 #include <string>
 
 #include "tasks/file_store.h"
+#include "tasks/utf8.h"
 
 namespace nagitome {
 
 namespace {
 
 // Paths hold UTF-16 units; the host file system wants UTF-8.
-std::string NarrowPath(const std::wstring& path) {
-  std::string out;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    std::uint32_t c = static_cast<std::uint32_t>(path[i]) & 0xFFFF;
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < path.size()) {
-      c = 0x10000 + ((c - 0xD800) << 10) + ((static_cast<std::uint32_t>(path[++i]) & 0x3FF));
-    }
-    if (c < 0x80) { out += static_cast<char>(c); continue; }
-    if (c < 0x800) { out += static_cast<char>(0xC0 | (c >> 6)); }
-    else if (c < 0x10000) { out += static_cast<char>(0xE0 | (c >> 12)); out += static_cast<char>(0x80 | ((c >> 6) & 0x3F)); }
-    else { out += static_cast<char>(0xF0 | (c >> 18)); out += static_cast<char>(0x80 | ((c >> 12) & 0x3F)); out += static_cast<char>(0x80 | ((c >> 6) & 0x3F)); }
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-  return out;
-}
+std::string NarrowPath(const std::wstring& path) { return ToUtf8(path); }
 
 class PosixFileWriter final : public FileWriter {
  public:
