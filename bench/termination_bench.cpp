@@ -71,6 +71,35 @@ void BM_RunTermination(benchmark::State& state) {
 }
 BENCHMARK(BM_RunTermination)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
+// A desktop of a busy user: 500 windows, 300 processes, and 50 regex entries of the kinds
+// people write, over every target.
+void BM_RealisticRegexRun(benchmark::State& state) {
+  FakeDesktop desk;
+  desk.recordActions = false;
+  const wchar_t* apps[] = {L"explorer", L"editor", L"mail", L"browser", L"chat", L"player", L"terminal", L"updater"};
+  for (int p = 0; p < 300; ++p) {
+    desk.AddProcess(4 * p + 4, L"\\Device\\HarddiskVolume2\\Program Files\\" + std::wstring(apps[p % 8]) +
+                                   L"\\" + apps[p % 8] + std::to_wstring(p / 8) + L".exe");
+  }
+  for (int w = 0; w < 500; ++w) {
+    desk.AddWindow(0x10000 + w, 4 * (w % 300) + 4,
+                   L"Report " + std::to_wstring(w) + L".txt - " + apps[w % 8] + L" " + std::to_wstring(w % 7),
+                   std::wstring(apps[w % 8]) + L"Window" + std::to_wstring(w % 5));
+  }
+  const wchar_t* patterns[] = {L".* - editor [0-9]", L"updater[0-9]*\\.exe", L"Report 4[0-9]{2}\\.txt.*",
+                               L"(chat|mail)[0-9]+\\.exe", L".*Window3", L"player.*（.*）",
+                               L"Setup.*", L"[a-z]+Window[0-4]", L".*\\bcrash\\b.*", L"terminal1\\.exe"};
+  std::vector<TaskEntry> entries;
+  for (int i = 0; i < 50; ++i) {
+    const auto method = i % 3 ? MatchMethod::RegexCaseSensitive : MatchMethod::RegexIgnoreCase;
+    entries.push_back({static_cast<EndMethod>((i / 4) % 2), static_cast<MatchTarget>(i % 4), method, patterns[i % 10]});
+  }
+  TaskList list;
+  list.ReplaceEntries(entries);
+  for (auto _ : state) benchmark::DoNotOptimize(RunTermination(list, desk));
+}
+BENCHMARK(BM_RealisticRegexRun)->Unit(benchmark::kMillisecond);
+
 // The snapshots alone: a list whose one entry is blank.
 void BM_SnapshotOnly(benchmark::State& state) {
   FakeDesktop desk = LargeDesktop();

@@ -49,6 +49,11 @@ inline constexpr wchar_t kListViewFailed[] =
 inline constexpr wchar_t kInvalidRegexHeader[] =
     L"次のエントリは正規表現が不正なため、何も終了しませんでした。";
     // the following entries ended nothing because their regular expression is invalid
+inline constexpr wchar_t kRegexGaveUpHeader[] =
+    L"次のエントリは正規表現の照合に時間がかかりすぎたため、途中で打ち切りました。"
+    L"終了されずに残ったものがあるかもしれません。";
+    // the following entries were cut short because matching their regular expression took too
+    // long; some of what they match may have been left running
 inline constexpr wchar_t kInvalidRegexRow[] = L" 行目: ";  // "<n> 行目: <keyword>": row n
 inline constexpr wchar_t kInvalidRegexMoreBefore[] = L"ほか ";  // "ほか <n> 件": and n more
 inline constexpr wchar_t kInvalidRegexMoreAfter[] = L" 件";

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "engine/run_warning.h"
 #include "engine/win32/win32_desktop.h"
 #include "resource.h"
 #include "tasks/document.h"
@@ -25,9 +26,6 @@ MainDialogServices g_services;
 bool g_aboutDialogActive = false;
 
 constexpr int kPathUnits = 1024;
-constexpr std::size_t kMessageUnits = 1024;
-constexpr std::size_t kShownKeywordUnits = 48;
-constexpr int kShownInvalidEntries = 10;
 
 bool StartWithRecentChecked(HWND dialog) {
   return IsDlgButtonChecked(dialog, IDC_START_RECENT) == BST_CHECKED;
@@ -49,7 +47,7 @@ void HandleDroppedFiles(HDROP drop) {
 
 void RunCommand() {
   const TerminationReport report = RunTermination();
-  const std::wstring message = InvalidPatternMessage(TheTaskList(), report.invalidEntries);
+  const std::wstring message = RunWarningMessage(TheTaskList(), report);
   if (!message.empty()) ShowMessage(message, MessageIcon::Warning);
 }
 
@@ -133,25 +131,6 @@ void NewTaskListCommand() {
   RefreshTaskListView();
   CurrentFilePath().clear();
   UpdateWindowTitle();
-}
-
-std::wstring InvalidPatternMessage(const TaskList& list, const std::vector<int>& invalidEntries) {
-  if (invalidEntries.empty()) return {};
-  std::wstring text = texts::kInvalidRegexHeader;
-  text += L"\n";
-  int shown = 0;
-  for (int index : invalidEntries) {
-    if (shown == kShownInvalidEntries) break;
-    std::wstring keyword = list.At(index).Keyword;
-    if (keyword.size() > kShownKeywordUnits) keyword = keyword.substr(0, kShownKeywordUnits) + L"...";
-    text += L"\n" + std::to_wstring(index + 1) + texts::kInvalidRegexRow + keyword;
-    ++shown;
-  }
-  if (const int rest = static_cast<int>(invalidEntries.size()) - shown; rest > 0) {
-    text += L"\n" + (texts::kInvalidRegexMoreBefore + std::to_wstring(rest)) + texts::kInvalidRegexMoreAfter;
-  }
-  if (text.size() >= kMessageUnits) text.resize(kMessageUnits - 1);
-  return text;
 }
 
 INT_PTR RunMainDialog(HINSTANCE instance, const MainDialogServices& services) {

@@ -27,8 +27,4 @@ void NewTaskListCommand();
 // True while the About dialog runs; the main dialog then ignores its commands.
 bool AboutDialogActive();
 
-// The message shown after an interactive run when some entries had an invalid regular
-// expression; empty when there were none.
-std::wstring InvalidPatternMessage(const TaskList& list, const std::vector<int>& invalidEntries);
-
 }  // namespace nagitome

@@ -1,6 +1,11 @@
 #include "engine/keyword_matcher.h"
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <pthread.h>
+#endif
 
 #include <optional>
 #include <random>
@@ -61,7 +66,7 @@ TEST(KeywordMatcherTest, FullWidthFormsAreOrdinaryCharacters) {
 
 TEST(KeywordMatcherTest, RejectedPatternsMatchNothing) {
   for (const wchar_t* keyword : {L"(", L"a)", L"[z-a]", L"a{2,1}", L"*", L"+a", L"\\", L"(?<a)", L"a{99999999999999999999}",
-                              L"a{1,18446744073709551619}", L"(a)\\15555555555"}) {
+                              L"a{1,18446744073709551619}", L"(a)\\15555555555", L"(a)\\4294967297"}) {
     for (const MatchMethod method : {kCase, kNoCase}) {
       KeywordMatcher matcher(keyword, method);
       EXPECT_FALSE(matcher.IsValid()) << testing::PrintToString(std::wstring(keyword));
@@ -72,34 +77,76 @@ TEST(KeywordMatcherTest, RejectedPatternsMatchNothing) {
   }
 }
 
-TEST(KeywordMatcherTest, HostilePatternsFinishWithinTheirBudget) {
+// Each hostile case comes back answered or given up, on this thread, about when its budget
+// runs out; the generous bound only tells a bounded test from an unbounded one.
+TEST(KeywordMatcherTest, HostilePatternsAreBoundedOnTheAskingThread) {
   const std::wstring as(1023, L'a');
   const std::wstring nested = std::wstring(1000, L'(') + L"a*" + std::wstring(1000, L')');
-  const struct { std::wstring keyword; bool match, gaveUp; } cases[] = {
-      {L"(a*)*b", false, false}, {L"(a|aa)*c", false, false}, {L"(a|a)*b", false, false},
-      {L"(a+)+", true, false},   {nested, true, false},       {L"a{100000}", false, false},
-      {L"(a*)*\\1b", false, true}, {L"(a+)+\\1b", false, true}, {L"(a|aa)*\\1c", false, true},
+  enum Outcome { kNo, kYes, kGaveUp };
+  const struct { std::wstring keyword, text; std::chrono::milliseconds budget; Outcome outcome; } cases[] = {
+      {L"(a*)*b", as, 50ms, kNo},     {L"(a|aa)*c", as, 50ms, kNo},   {L"(a+)+", as, 50ms, kYes},
+      {nested, as, 10s, kYes},        {L"a{100000}", as, 50ms, kNo},
+      {L"(a*)*\\1[b]", as, 50ms, kGaveUp}, {L"(a+)+\\1[b]", as, 50ms, kGaveUp}, {L"(a|aa)*\\1[c]", as, 50ms, kGaveUp},
+      {L"(?:.{0,900}){0,50}\\d", as, 50ms, kGaveUp},
   };
   for (const auto& c : cases) {
-    KeywordMatcher matcher(c.keyword, kCase, 50ms);
-    EXPECT_EQ(matcher.Matches(as), c.match) << testing::PrintToString(c.keyword.substr(0, 12));
-    if (c.gaveUp) {
-      EXPECT_TRUE(matcher.GaveUp());
+    KeywordMatcher matcher(c.keyword, kCase, c.budget);
+    const auto start = std::chrono::steady_clock::now();
+    const bool matched = matcher.Matches(c.text);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, c.budget + 2s);
+    EXPECT_EQ(matched ? kYes : matcher.GaveUp() ? kGaveUp : kNo, c.outcome) << testing::PrintToString(c.keyword.substr(0, 12));
+    if (c.outcome == kGaveUp) {
       EXPECT_FALSE(matcher.Matches(L"aab")) << "after giving up nothing matches";
     }
   }
 }
 
-TEST(KeywordMatcherTest, NothingMatchesOnceTheBudgetIsSpent) {
-  for (const wchar_t* keyword : {L"a+", L"(a)\\1"}) {
-    KeywordMatcher matcher(keyword, kCase, 0ms);
-    matcher.Matches(L"aa");
-    EXPECT_TRUE(matcher.GaveUp());
-    EXPECT_FALSE(matcher.Matches(L"aa"));
+// The budget is the entry's, over all its tests: cheap tests add up to it, and a roomy budget
+// is never spent by answers alone.
+TEST(KeywordMatcherTest, TheBudgetIsSpentOverAllTestsOfAnEntry) {
+  const std::wstring as(1000, L'a');
+  KeywordMatcher matcher(L".{0,100}\\d", kCase, 50ms);
+  int tests = 0;
+  while (!matcher.GaveUp() && tests < 100000) {
+    ASSERT_FALSE(matcher.Matches(as));
+    ++tests;
   }
+  EXPECT_TRUE(matcher.GaveUp());
+  EXPECT_GT(tests, 1) << "one test alone must fit the budget";
   KeywordMatcher roomy(L"(a|b)\\1", kCase, 10s);
   for (int i = 0; i < 200; ++i) ASSERT_TRUE(roomy.Matches(i % 2 ? L"aa" : L"bb"));
   EXPECT_FALSE(roomy.GaveUp());
+}
+
+// A backtracking test deeper than the thread's stack gives up instead of overflowing it.
+TEST(KeywordMatcherTest, ADeepTestOnASmallStackGivesUp) {
+  struct Run {
+    bool matched = true, gaveUp = false;
+    void Test() {
+      KeywordMatcher matcher(L"(a)\\1(?:a|b)*[c]", kCase, 10s);
+      matched = matcher.Matches(std::wstring(1023, L'a'));
+      gaveUp = matcher.GaveUp();
+    }
+  } run;
+  constexpr unsigned kStackBytes = 256 << 10;
+#ifdef _WIN32
+  // The size must be the reservation: a thread otherwise reserves as much as the main thread.
+  const HANDLE thread = CreateThread(nullptr, kStackBytes, [](void* arg) -> DWORD { static_cast<Run*>(arg)->Test(); return 0; },
+                                     &run, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  ASSERT_NE(thread, nullptr);
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+#else
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, kStackBytes);
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(&thread, &attr, [](void* arg) -> void* { static_cast<Run*>(arg)->Test(); return nullptr; }, &run), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attr);
+#endif
+  EXPECT_FALSE(run.matched);
+  EXPECT_TRUE(run.gaveUp);
 }
 
 // The automaton the matcher uses for patterns without back-references, and the literal filter

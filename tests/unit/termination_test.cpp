@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/run_warning.h"
 #include "engine/snapshot.h"
 #include "tests/support/fake_desktop.h"
 
@@ -74,6 +75,30 @@ TEST(TerminationTest, EntriesActInListOrderOnOneSnapshotWithoutMerging) {
   EXPECT_EQ(desk.actions, (Log{"close 2", "close 1", "close 2", "kill 10", "kill 20", "kill 40"}));
   EXPECT_EQ(report.invalidEntries, (std::vector<int>{2, 5}));
   EXPECT_EQ(desk.capacities.size(), 1u) << "one snapshot per run";
+}
+
+// Rejected entries and an entry cut short by its budget do not stop the run; the warning names
+// them in two groups of at most ten rows, long keywords shortened.
+TEST(TerminationTest, RejectedAndCutShortEntriesAreReportedAndNamed) {
+  FakeDesktop desk = Desk();
+  desk.AddWindow(5, 20, std::wstring(40, L'a') + L"!", L"Slow");
+  std::vector<TaskEntry> entries(11, TaskEntry{kClose, kTitle, kCase, L"("});
+  entries[0].Keyword = L"(" + std::wstring(60, L'x');
+  entries.push_back({kClose, kTitle, kCase, L"(a*)*\\1[b]"});
+  entries.push_back({kClose, kClass, kWild, L"Slow"});
+  const TaskList list = ListOf(entries);
+  const TerminationReport report = RunTermination(list, desk);
+  EXPECT_EQ(desk.actions, (Log{"close 5"}));
+  EXPECT_EQ(report.invalidEntries, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+  EXPECT_EQ(report.gaveUpEntries, (std::vector<int>{11}));
+  std::wstring expected = L"次のエントリは正規表現が不正なため、何も終了しませんでした。\n\n1 行目: (" +
+                          std::wstring(47, L'x') + L"...";
+  for (int row = 2; row <= 10; ++row) expected += L"\n" + std::to_wstring(row) + L" 行目: (";
+  expected += L"\nほか 1 件\n\n";
+  expected += L"次のエントリは正規表現の照合に時間がかかりすぎたため、途中で打ち切りました。"
+              L"終了されずに残ったものがあるかもしれません。\n\n12 行目: (a*)*\\1[b]";
+  EXPECT_EQ(RunWarningMessage(list, report), expected);
+  EXPECT_EQ(RunWarningMessage(list, TerminationReport{}), L"");
 }
 
 TEST(TerminationTest, WindowSnapshotCombinesAndCutsTexts) {

@@ -1,6 +1,8 @@
 // Win32Desktop against real windows and processes: what the snapshots record, and that a
 // posted close and a hidden taskkill reach their targets.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <map>
@@ -11,6 +13,7 @@
 #include "engine/snapshot.h"
 #include "engine/win32/win32_desktop.h"
 #include "probe_client.h"
+#include "tasks/handle.h"
 
 namespace nagitome {
 namespace {
@@ -109,6 +112,48 @@ TEST(Win32DesktopTest, PostCloseReachesTheWindow) {
     // Only the probe decides what the close means; the one that ignores it keeps running.
     EXPECT_EQ(probe.process.WaitForExit(ignoreClose ? 300 : 20000), !ignoreClose);
   }
+}
+
+int ThreadsOfThisProcess() {
+  UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));  // INVALID_HANDLE_VALUE on failure
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
+    count += entry.th32OwnerProcessID == GetCurrentProcessId();
+  }
+  return count;
+}
+
+std::uint64_t CpuTimeOfThisProcess() {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  const auto units = [](FILETIME t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+  return units(kernel) + units(user);  // 100 ns units
+}
+
+// A catastrophic pattern gives up within its budget, and nothing of its test runs on after the
+// run returned: no thread is left and the process goes idle.
+TEST(Win32DesktopTest, ACutShortEntryLeavesNothingRunning) {
+  TempFolder folder;
+  ASSERT_TRUE(folder.ok());
+  const std::wstring suffix = UniqueSuffix();
+  WindowProbe probe;
+  ASSERT_TRUE(StartWindowProbe(folder, probe, std::wstring(40, L'a') + L" " + suffix, L"W32Slow" + suffix,
+                               L"w32-slow-" + suffix + L".exe"));
+  TaskList list;
+  list.ReplaceEntries({{EndMethod::CloseWindow, MatchTarget::WindowTitle, MatchMethod::RegexCaseSensitive,
+                        L"(a*)*\\1[b].*" + suffix}});
+  const int threads = ThreadsOfThisProcess();
+  Win32Desktop desktop;
+  for (int run = 0; run < 2; ++run) {
+    EXPECT_EQ(RunTermination(list, desktop).gaveUpEntries, std::vector<int>{0});
+  }
+  const std::uint64_t cpu = CpuTimeOfThisProcess();
+  Sleep(500);
+  EXPECT_EQ(ThreadsOfThisProcess(), threads);
+  EXPECT_LT(CpuTimeOfThisProcess() - cpu, 1000000u) << "under 100 ms of CPU in 500 ms of idling";
+  EXPECT_EQ(probe.Closes(), 0);
 }
 
 // Image names of the processes that could show a console while taskkill runs.
