@@ -83,7 +83,8 @@ TEST(TaskFileFormatTest, DecodesByMarkAndLineRules) {
       {"too few TABs, empty lines skipped", Utf16Le(u"1\t0\tab\r\n\r\n\n1\t1\t1\r\n"), {}},
       {"three TABs alone: a blank entry", Utf16Le(u"\t\t\t\r\n"), {Entry(0, 0, 0, L"")}},
       {"keyword keeps TABs and spaces", Utf16Le(u"0\t0\t0\t  two\twords\t \r\n"), {Entry(0, 0, 0, L"  two\twords\t ")}},
-      {"stray last byte", Utf16Le(u"1\t0\t0\tab\r\n") + "1", {Entry(1, 0, 0, L"ab")}},
+      {"stray last byte", Utf16Le(u"1\t0\t0\tab") + "1", {Entry(1, 0, 0, W(u"ab\uFFFD"))}},
+      {"EF BB without BF: single-byte", "\xEF\xBB\t1\t0\t\xC3\xA9\n", {Entry(0, 1, 0, W(u"\u00C3\u00A9"))}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(DecodeTaskList(c.bytes).accepted, c.accepted) << c.name;
