@@ -18,6 +18,9 @@ class FileWriter {
   virtual bool Write(std::string_view bytes) = 0;
   // Flushes and closes the temporary file, then replaces the target with it in one step.
   virtual bool Commit() = 0;
+  // After a failed Commit: where the old file was left when it could not be put back under
+  // its own name; empty when it is in place.
+  virtual std::wstring KeptOriginal() const { return {}; }
 };
 
 class FileStore {
@@ -28,6 +31,21 @@ class FileStore {
   // Null when the target cannot be written: read-only, held open, a folder, a missing folder.
   virtual std::unique_ptr<FileWriter> BeginWrite(const std::wstring& path) = 0;
 };
+
+#ifdef _WIN32
+// The calls of a Windows replace that can fail half way, so that tests can fail them as
+// documented. Each returns false with the error in GetLastError, like the call it stands for.
+class ReplaceCalls {
+ public:
+  virtual ~ReplaceCalls() = default;
+  // ReplaceFileW, keeping the old file under `backup` until it succeeds.
+  virtual bool Replace(const std::wstring& target, const std::wstring& temp, const std::wstring& backup);
+  // MoveFileExW onto a name that does not exist.
+  virtual bool Move(const std::wstring& from, const std::wstring& to);
+};
+// Null: the real calls.
+void SetReplaceCalls(ReplaceCalls* calls);
+#endif
 
 // The real file system (Win32 on Windows, POSIX on the host).
 FileStore& SystemFileStore();

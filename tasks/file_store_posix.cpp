@@ -52,6 +52,8 @@ class PosixFileStore final : public FileStore {
   ReadStatus ReadAll(const std::wstring& path, std::string& bytes) override {
     std::FILE* f = std::fopen(NarrowPath(path).c_str(), "rb");
     if (!f) return ReadStatus::OpenFailed;
+    struct stat st {};
+    if (fstat(fileno(f), &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
     char chunk[1 << 16];
     std::size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
@@ -63,7 +65,8 @@ class PosixFileStore final : public FileStore {
     std::string target = NarrowPath(path);
     struct stat st {};
     if (stat(target.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || access(target.c_str(), W_OK) != 0)) return nullptr;
-    std::string temp = target + ".XXXXXX";
+    // A short name of our own: the target's name may already be as long as a name can be.
+    std::string temp = target.substr(0, target.rfind('/') + 1) + "~ngtXXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) return nullptr;
     return std::make_unique<PosixFileWriter>(std::move(target), std::move(temp), fd);

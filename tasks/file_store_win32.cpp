@@ -1,6 +1,7 @@
 // Task list files over Win32: shared reads, and writes that replace the target only whole.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tasks/file_store.h"
@@ -8,11 +9,26 @@
 
 namespace nagitome {
 
+bool ReplaceCalls::Replace(const std::wstring& target, const std::wstring& temp, const std::wstring& backup) {
+  return ReplaceFileW(target.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                      nullptr) != FALSE;
+}
+
+bool ReplaceCalls::Move(const std::wstring& from, const std::wstring& to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
 namespace {
 
-constexpr DWORD kReadChunk = 1 << 20;
+ReplaceCalls* g_calls = nullptr;
+
+ReplaceCalls& Calls() {
+  static ReplaceCalls real;
+  return g_calls ? *g_calls : real;
+}
 
 std::wstring FullPath(const std::wstring& path) {
+  if (path.empty()) return {};
   const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
   if (size == 0) return {};
   std::wstring full(size, L'\0');
@@ -22,70 +38,134 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
+// A full path in the form no call limits to MAX_PATH. The prefix turns normalisation off,
+// so it goes only onto a path already made full.
+std::wstring LongForm(const std::wstring& full) {
+  if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Names of our own beside the target, "~ngt" and eight hex digits, with ".tmp" for the new
+// contents and ".bak" for the old file while it is being replaced. Both must be new, so a
+// file kept by an earlier failed save is never overwritten.
+struct SideNames {
+  std::wstring temp, backup, shownBackup;
+  UniqueFileHandle file;
+};
+
+bool MakeSideNames(const std::wstring& folder, const std::wstring& shownFolder, SideNames& names) {
+  static DWORD counter = GetTickCount();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const DWORD value = counter++ ^ (GetCurrentProcessId() << 16);
+    std::wstring stem = L"~ngt";
+    for (int shift = 28; shift >= 0; shift -= 4) stem += L"0123456789abcdef"[(value >> shift) & 0xF];
+    names.temp = folder + stem + L".tmp";
+    names.backup = folder + stem + L".bak";
+    names.shownBackup = shownFolder + stem + L".bak";
+    if (Exists(names.backup)) continue;
+    names.file.reset(CreateFileW(names.temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_HIDDEN, nullptr));
+    if (names.file) return true;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
+}
+
 class Win32FileWriter final : public FileWriter {
  public:
-  Win32FileWriter(std::wstring target, std::wstring temp, UniqueFileHandle file, bool replace)
-      : target_(std::move(target)), temp_(std::move(temp)), file_(std::move(file)), replace_(replace) {}
+  Win32FileWriter(std::wstring target, SideNames names, DWORD attributes, bool replace)
+      : target_(std::move(target)), names_(std::move(names)), attributes_(attributes), replace_(replace) {}
 
   ~Win32FileWriter() override {
-    if (committed_) return;
-    file_.reset();
-    DeleteFileW(temp_.c_str());
+    if (committed_ || keepTemp_) return;
+    names_.file.reset();
+    DeleteFileW(names_.temp.c_str());
   }
 
   bool Write(std::string_view bytes) override {
     while (!bytes.empty()) {
       DWORD written = 0;
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-      if (!WriteFile(file_.get(), bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+      if (!WriteFile(names_.file.get(), bytes.data(), chunk, &written, nullptr) || written == 0) return false;
       bytes.remove_prefix(written);
     }
     return true;
   }
 
   bool Commit() override {
-    if (!FlushFileBuffers(file_.get())) return false;
-    if (!CloseHandle(file_.release())) return false;
-    // ReplaceFileW keeps the target's attributes and security; a new file is simply moved in.
-    const BOOL moved = replace_
-        ? ReplaceFileW(target_.c_str(), temp_.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-        : MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH);
-    committed_ = moved != FALSE;
-    return committed_;
+    if (!FlushFileBuffers(names_.file.get())) return false;
+    if (!CloseHandle(names_.file.release())) return false;
+    // The file arrives with the target's attributes, not hidden like the temporary file.
+    SetFileAttributesW(names_.temp.c_str(), attributes_);
+    if (!replace_) return committed_ = Calls().Move(names_.temp, target_);
+    // ReplaceFileW keeps the target's attributes and security.
+    if (Calls().Replace(target_, names_.temp, names_.backup)) {
+      DeleteFileW(names_.backup.c_str());
+      return committed_ = true;
+    }
+    // It may fail with the target still in place (1176 and most errors) or left under the
+    // backup name (1177). Put the old file back; the temporary file goes only once the old
+    // one exists somewhere.
+    if (Exists(target_)) {
+      DeleteFileW(names_.backup.c_str());
+    } else if (Exists(names_.backup)) {
+      if (!Calls().Move(names_.backup, target_)) kept_ = names_.shownBackup;
+    } else {
+      keepTemp_ = true;  // nothing else holds a list any more
+    }
+    return false;
   }
+
+  std::wstring KeptOriginal() const override { return kept_; }
 
  private:
   std::wstring target_;
-  std::wstring temp_;
-  UniqueFileHandle file_;
+  SideNames names_;
+  DWORD attributes_;
   bool replace_;
   bool committed_ = false;
+  bool keepTemp_ = false;
+  std::wstring kept_;
 };
 
 class Win32FileStore final : public FileStore {
  public:
   ReadStatus ReadAll(const std::wstring& path, std::string& bytes) override {
-    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const std::wstring full = FullPath(path);
+    if (full.empty()) return ReadStatus::OpenFailed;
+    UniqueFileHandle file(CreateFileW(LongForm(full).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return ReadStatus::OpenFailed;
+    // Read straight into a buffer of the file's size: no second copy while it grows.
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
-      bytes.reserve(static_cast<std::size_t>(size.QuadPart));
-    }
-    std::string chunk(kReadChunk, '\0');
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    std::size_t got = 0;
+    char more[4096];
     for (;;) {
+      const bool intoBuffer = got < bytes.size();
+      char* into = intoBuffer ? bytes.data() + got : more;
+      const DWORD want = intoBuffer ? static_cast<DWORD>(std::min<std::size_t>(bytes.size() - got, 1u << 30))
+                                    : static_cast<DWORD>(sizeof more);
       DWORD read = 0;
-      if (!ReadFile(file.get(), chunk.data(), kReadChunk, &read, nullptr)) return ReadStatus::ReadFailed;
+      if (!ReadFile(file.get(), into, want, &read, nullptr)) return ReadStatus::ReadFailed;
       if (read == 0) break;
-      bytes.append(chunk.data(), read);
+      if (!intoBuffer) bytes.append(more, read);  // the file grew since its size was taken
+      got += read;
     }
+    bytes.resize(got);
     return ReadStatus::Ok;
   }
 
   std::unique_ptr<FileWriter> BeginWrite(const std::wstring& path) override {
-    const std::wstring target = FullPath(path);
-    if (target.empty()) return nullptr;
-    const DWORD attributes = GetFileAttributesW(target.c_str());
+    const std::wstring full = FullPath(path);
+    const std::size_t slash = full.find_last_of(L'\\');
+    if (slash == std::wstring::npos) return nullptr;
+    const std::wstring target = LongForm(full);
+    DWORD attributes = GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists) {
       // Checked here because a process running as root under Wine could still write it.
@@ -94,23 +174,18 @@ class Win32FileStore final : public FileStore {
       UniqueFileHandle probe(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!probe) return nullptr;
+    } else {
+      attributes = FILE_ATTRIBUTE_NORMAL;
     }
-    const std::size_t slash = target.find_last_of(L'\\');
-    if (slash == std::wstring::npos) return nullptr;
-    const std::wstring folder = target.substr(0, slash + 1);
-    wchar_t temp[MAX_PATH + 1] = {};
-    if (!GetTempFileNameW(folder.c_str(), L"ngt", 0, temp)) return nullptr;
-    UniqueFileHandle file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-      DeleteFileW(temp);
-      return nullptr;
-    }
-    return std::make_unique<Win32FileWriter>(target, temp, std::move(file), exists);
+    SideNames names;
+    if (!MakeSideNames(LongForm(full.substr(0, slash + 1)), full.substr(0, slash + 1), names)) return nullptr;
+    return std::make_unique<Win32FileWriter>(target, std::move(names), attributes, exists);
   }
 };
 
 }  // namespace
+
+void SetReplaceCalls(ReplaceCalls* calls) { g_calls = calls; }
 
 FileStore& SystemFileStore() {
   static Win32FileStore store;

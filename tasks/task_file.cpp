@@ -46,6 +46,7 @@ bool LoadTaskListFile(const std::wstring& path) {
 
 bool SaveTaskListFile(const std::wstring& path) {
   bool ok = false;
+  std::wstring kept;
   try {
     const std::string bytes = EncodeTaskList(TheTaskList().Entries());
     if (auto writer = ActiveFileStore().BeginWrite(path)) {
@@ -54,12 +55,20 @@ bool SaveTaskListFile(const std::wstring& path) {
         ok = writer->Write(std::string_view(bytes).substr(at, kWriteChunk));
       }
       ok = ok && writer->Commit();
+      if (!ok) kept = writer->KeptOriginal();
     }
   } catch (const std::bad_alloc&) {
     ok = false;
   }
-  if (!ok) ShowError(FormatPathMessage(texts::kWriteFailed, path));
-  return ok;
+  if (ok) return true;
+  if (kept.empty()) {
+    ShowError(FormatPathMessage(texts::kWriteFailed, path));
+  } else {
+    // Both paths must fit one box: each keeps at least about half of it.
+    const std::wstring failed = FormatPathMessage(texts::kWriteFailed, path, 512);
+    ShowError(FormatPathMessage(failed + L"\n\n" + texts::kOriginalKeptAs, kept));
+  }
+  return false;
 }
 
 }  // namespace nagitome

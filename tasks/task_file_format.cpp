@@ -41,15 +41,17 @@ bool IsWhiteSpace(wchar_t unit) {
   }
 }
 
-// UTF-8 to UTF-16 units; each byte that does not start a well-formed sequence becomes U+FFFD.
-void AppendUtf8(std::string_view bytes, std::wstring& out) {
+// UTF-8 to UTF-16 units handed to put, which returns false to stop; each byte that does not
+// start a well-formed sequence becomes U+FFFD.
+template <typename Put>
+void DecodeUtf8(std::string_view bytes, Put put) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   std::size_t i = 0;
   while (i < n) {
     const unsigned b0 = p[i];
     if (b0 < 0x80) {
-      out.push_back(static_cast<wchar_t>(b0));
+      if (!put(static_cast<wchar_t>(b0))) return;
       ++i;
       continue;
     }
@@ -74,41 +76,68 @@ void AppendUtf8(std::string_view bytes, std::wstring& out) {
       else cp = (cp << 6) | (b & 0x3F);
     }
     if (!ok) {
-      out.push_back(kReplacement);
+      put(kReplacement);
       ++i;
       continue;
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+      put(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+      put(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
     } else {
-      out.push_back(static_cast<wchar_t>(cp));
+      put(static_cast<wchar_t>(cp));
     }
     i += len;
   }
 }
 
-std::wstring DecodeText(std::string_view bytes, bool& accepted) {
-  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-  std::wstring text;
-  accepted = true;
-  if (bytes.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE) {
-    text.reserve(bytes.size() / 2);
-    std::size_t i = 2;
-    for (; i + 1 < bytes.size(); i += 2) text.push_back(static_cast<wchar_t>(byte(i) | (byte(i + 1) << 8)));
-    if (i < bytes.size()) text.push_back(kReplacement);  // a stray last byte is not a unit
-  } else if (bytes.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) {
-    text.reserve(bytes.size());
-    AppendUtf8(bytes.substr(3), text);
-  } else if (bytes.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF) {
-    accepted = false;
-  } else {
-    text.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) text.push_back(static_cast<wchar_t>(byte(i)));
+// Takes the decoded units one at a time and reads them as a 1024-unit line buffer would:
+// CR LF as LF, SUB as the end of the data, pieces through the next LF or of 1023 units, each
+// piece's text up to its first NUL. Only one piece is held, so any line structure is read in
+// one pass without a decoded copy of the file.
+class PieceReader {
+ public:
+  explicit PieceReader(std::vector<TaskEntry>& entries) : entries_(entries) {}
+
+  // False once SUB has ended the data.
+  bool Put(wchar_t unit) {
+    if (unit == kSub) return false;
+    if (pendingCr_) {
+      pendingCr_ = false;
+      if (unit == kLf) return Append(kLf), true;
+      Append(kCr);
+    }
+    if (unit == kCr) pendingCr_ = true;
+    else Append(unit);
+    return true;
   }
-  return text;
-}
+
+  void Finish() {
+    if (pendingCr_) Append(kCr), pendingCr_ = false;
+    if (size_ != 0) EndPiece();
+  }
+
+ private:
+  void Append(wchar_t unit) {
+    if (unit == 0 && nul_ == kPieceUnits) nul_ = size_;
+    piece_[size_++] = unit;
+    if (unit == kLf || size_ == kPieceUnits) EndPiece();
+  }
+
+  void EndPiece() {
+    const std::wstring_view text(piece_.data(), std::min(size_, nul_));
+    TaskEntry entry;
+    if (!text.empty() && ParseTaskLine(text, entry)) entries_.push_back(std::move(entry));
+    size_ = 0;
+    nul_ = kPieceUnits;
+  }
+
+  std::vector<TaskEntry>& entries_;
+  std::array<wchar_t, kPieceUnits> piece_{};
+  std::size_t size_ = 0;
+  std::size_t nul_ = kPieceUnits;  // the first NUL of the piece, if any
+  bool pendingCr_ = false;          // a CR waiting to see whether LF follows
+};
 
 void AppendUnit(std::string& out, std::uint32_t unit) {
   out.push_back(static_cast<char>(unit & 0xFF));
@@ -161,29 +190,22 @@ bool ParseTaskLine(std::wstring_view line, TaskEntry& entry) {
 
 DecodedTaskList DecodeTaskList(std::string_view bytes) {
   DecodedTaskList result;
-  std::wstring text = DecodeText(bytes, result.accepted);
-  if (!result.accepted) return result;
-
-  // Data ends at SUB; CR LF reads as LF.
-  text.resize(std::min(text.size(), text.find(kSub)));
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == kCr && i + 1 < text.size() && text[i + 1] == kLf) continue;
-    text[kept++] = text[i];
+  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  auto starts = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+  if (starts("\xFE\xFF")) return result;
+  result.accepted = true;
+  PieceReader reader(result.entries);
+  if (starts("\xFF\xFE")) {
+    std::size_t i = 2;
+    bool more = true;
+    for (; more && i + 1 < bytes.size(); i += 2) more = reader.Put(static_cast<wchar_t>(byte(i) | (byte(i + 1) << 8)));
+    if (more && i < bytes.size()) reader.Put(kReplacement);  // a stray last byte is not a unit
+  } else if (starts("\xEF\xBB\xBF")) {
+    DecodeUtf8(bytes.substr(3), [&](wchar_t unit) { return reader.Put(unit); });
+  } else {
+    for (std::size_t i = 0; i < bytes.size() && reader.Put(static_cast<wchar_t>(byte(i))); ++i) {}
   }
-  text.resize(kept);
-
-  std::wstring_view rest(text);
-  while (!rest.empty()) {
-    // One piece: through the next LF, but never more than a line buffer holds.
-    std::size_t len = std::min(rest.find(kLf), kPieceUnits - 1) + 1;
-    len = std::min(len, rest.size());
-    std::wstring_view piece = rest.substr(0, len);
-    rest.remove_prefix(len);
-    piece = piece.substr(0, std::min(piece.size(), piece.find(L'\0')));
-    TaskEntry entry;
-    if (!piece.empty() && ParseTaskLine(piece, entry)) result.entries.push_back(std::move(entry));
-  }
+  reader.Finish();
   return result;
 }
 

@@ -29,6 +29,9 @@ inline constexpr wchar_t kOpenFailed[] =
     L"タスクリストファイルのオープンに失敗しました。";  // opening the task list file failed
 inline constexpr wchar_t kWriteFailed[] =
     L"タスクリストファイルの書き込みに失敗しました。";  // writing the task list file failed
+inline constexpr wchar_t kOriginalKeptAs[] =
+    L"元のタスクリストファイルは次の名前で残っています。";
+    // the original task list file remains under the following name
 
 // Command line.
 inline constexpr wchar_t kBadCommandLinePath[] =

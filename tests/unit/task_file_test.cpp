@@ -83,7 +83,8 @@ TEST(TaskFileFormatTest, DecodesByMarkAndLineRules) {
       {"too few TABs, empty lines skipped", Utf16Le(u"1\t0\tab\r\n\r\n\n1\t1\t1\r\n"), {}},
       {"three TABs alone: a blank entry", Utf16Le(u"\t\t\t\r\n"), {Entry(0, 0, 0, L"")}},
       {"keyword keeps TABs and spaces", Utf16Le(u"0\t0\t0\t  two\twords\t \r\n"), {Entry(0, 0, 0, L"  two\twords\t ")}},
-      {"stray last byte", Utf16Le(u"1\t0\t0\tab\r\n") + "1", {Entry(1, 0, 0, L"ab")}},
+      {"stray last byte", Utf16Le(u"1\t0\t0\tab") + "1", {Entry(1, 0, 0, W(u"ab\uFFFD"))}},
+      {"EF BB without BF: single-byte", "\xEF\xBB\t1\t0\t\xC3\xA9\n", {Entry(0, 1, 0, W(u"\u00C3\u00A9"))}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(DecodeTaskList(c.bytes).accepted, c.accepted) << c.name;
@@ -176,6 +177,7 @@ struct FailingStore final : FileStore {
   }
   struct Writer final : FileWriter {
     Writer(FailingStore& s, std::unique_ptr<FileWriter> w) : store(s), real(std::move(w)) {}
+    std::wstring KeptOriginal() const override { return real->KeptOriginal(); }
     bool Write(std::string_view bytes) override { return ++store.writes != store.failWrite && real->Write(bytes); }
     bool Commit() override { return !store.failCommit && real->Commit(); }
     FailingStore& store;
@@ -183,10 +185,40 @@ struct FailingStore final : FileStore {
   };
 };
 
+#ifdef _WIN32
+// ReplaceFileW failing as documented: 1176 leaves both files under their own names, 1177 the
+// target under the backup name. Putting the old file back may fail as well.
+struct FailingReplace final : ReplaceCalls {
+  DWORD error = 0;
+  bool failRestore = false;
+  bool Replace(const std::wstring& target, const std::wstring& temp, const std::wstring& backup) override {
+    if (error == 0) return ReplaceCalls::Replace(target, temp, backup);
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileW(target.c_str(), backup.c_str());
+    SetLastError(error);
+    return false;
+  }
+  bool Move(const std::wstring& from, const std::wstring& to) override { return !failRestore && ReplaceCalls::Move(from, to); }
+};
+#endif
+
 std::string ReadFile(const fs::path& p) { std::ifstream in(p, std::ios::binary); return {std::istreambuf_iterator<char>(in), {}}; }
 #ifdef _WIN32  // the host has no window
 std::wstring Title() { wchar_t t[1024] = {}; GetWindowTextW(HWND(MainWindow()), t, 1024); return t; }
 #endif
+// The names in a folder; MinGW's std::filesystem cannot walk one past MAX_PATH.
+std::set<std::wstring> Names(const fs::path& folder) {
+  std::set<std::wstring> names;
+#ifdef _WIN32
+  WIN32_FIND_DATAW found;
+  const HANDLE find = FindFirstFileW((L"\\\\?\\" + (folder / "*").wstring()).c_str(), &found);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) names.insert(found.cFileName);
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  names.erase(L"."), names.erase(L"..");
+#else
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().wstring());
+#endif
+  return names;
+}
 void WriteFile(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
 
 class TaskFileTest : public testing::Test {
@@ -194,8 +226,15 @@ class TaskFileTest : public testing::Test {
   const Entries kBefore = {Entry(1, 3, 0, L"old.exe"), Entry(0, 1, 1, L"Old\tClass")};
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("nagitome-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_), fs::create_directories(dir_ / "folder");
+    // A folder of 320 units, past MAX_PATH; beside dir_ so that Listing() need not walk it.
+    long_ = (fs::path(dir_) += "-long") / std::string(150, 'd');
+    long_ /= std::string(320 - long_.native().size() - 1, 'e');
+    fs::remove_all(dir_), fs::remove_all(long_.parent_path().parent_path());
+    fs::create_directories(dir_ / "folder"), fs::create_directories(long_);
     SetActiveFileStore(&store_);
+#ifdef _WIN32
+    SetReplaceCalls(&replace_);
+#endif
     SetMessageSink([this](std::wstring_view text, MessageIcon icon) { messages_.push_back(icon == MessageIcon::Error ? std::wstring(text) : L"?"); });
     TheTaskList().ReplaceEntries(kBefore);
     TheTaskList().ResetSelection(), TheTaskList().SelectEntry(1);
@@ -205,8 +244,14 @@ class TaskFileTest : public testing::Test {
 #endif
   }
   void TearDown() override {
-    fs::remove_all(dir_);
+#ifdef _WIN32  // shortened first, for the same reason as in Names()
+    MoveFileW((L"\\\\?\\" + long_.parent_path().wstring()).c_str(), (L"\\\\?\\" + long_.parent_path().parent_path().wstring() + L"\\d").c_str());
+#endif
+    fs::remove_all(dir_), fs::remove_all(long_.parent_path().parent_path());
     SetActiveFileStore(nullptr), SetMessageSink({}), TheTaskList().NewTaskList();
+#ifdef _WIN32
+    SetReplaceCalls(nullptr);
+#endif
     CurrentFilePath().clear(), RecentFilePath().clear();
 #ifdef _WIN32
     DestroyWindow(HWND(MainWindow())), SetMainWindow(nullptr);
@@ -223,8 +268,11 @@ class TaskFileTest : public testing::Test {
     EXPECT_EQ(Title(), L"before");
 #endif
   }
-  fs::path dir_;
+  fs::path dir_, long_;
   FailingStore store_;
+#ifdef _WIN32
+  FailingReplace replace_;
+#endif
   std::vector<std::wstring> messages_;
 };
 
@@ -236,7 +284,7 @@ TEST_F(TaskFileTest, LoadReplacesTheListAndSetsBothPathsAndTheTitle) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::wstring path = (dir_ / (std::string(c.name) + ".txt")).wstring();
+    const std::wstring path = (long_ / (std::string(c.name) + ".txt")).wstring();
     WriteFile(path, c.bytes);
     EXPECT_TRUE(LoadTaskListFile(path));
     EXPECT_EQ(Show(TheTaskList().Entries()), Show(c.entries));
@@ -246,9 +294,9 @@ TEST_F(TaskFileTest, LoadReplacesTheListAndSetsBothPathsAndTheTitle) {
     EXPECT_EQ(Title(), FormatWindowTitle(path));
 #endif
   }
-  RecentFilePath() = (dir_ / "entries.txt").wstring();  // loading the recent file itself keeps its name
+  RecentFilePath() = (long_ / "entries.txt").wstring();  // loading the recent file itself keeps its name
   EXPECT_TRUE(LoadTaskListFile(RecentFilePath()));
-  EXPECT_EQ(RecentFilePath(), (dir_ / "entries.txt").wstring());
+  EXPECT_EQ(RecentFilePath(), (long_ / "entries.txt").wstring());
   EXPECT_EQ(TheTaskList().Count(), 2);
   EXPECT_TRUE(messages_.empty());
 }
@@ -266,25 +314,33 @@ TEST_F(TaskFileTest, FailedLoadChangesNothingAndSaysSo) {
 }
 
 TEST_F(TaskFileTest, SaveReplacesTheFileWholeAndChangesNoState) {
-  const fs::path path = dir_ / "out.txt";
+  const fs::path path = long_ / "out.txt";
   WriteFile(path, "previous contents");
   EXPECT_TRUE(SaveTaskListFile(path.wstring()));
   EXPECT_EQ(ReadFile(path), Utf16Le(u"1\t3\t0\told.exe\r\n0\t1\t1\tOld\tClass\r\n"));
-  EXPECT_EQ(Listing(), (std::set<fs::path>{path, dir_ / "folder"}));  // no temporary file left
+  EXPECT_EQ(Names(long_), std::set<std::wstring>{L"out.txt"});  // no temporary or backup file left
   ExpectUnchanged(kBefore, {});
   const Entries big(300, Entry(1, 0, 0, std::wstring(200, L'b')));  // goes out in pieces, arrives whole
   TheTaskList().ReplaceEntries(big);
-  EXPECT_TRUE(SaveTaskListFile(path.wstring()));
+  const fs::path fresh = long_ / "new.txt";
+  EXPECT_TRUE(SaveTaskListFile(fresh.wstring()));
   EXPECT_GT(store_.writes, 2);
-  EXPECT_EQ(ReadFile(path), EncodeTaskList(big));
+  EXPECT_EQ(ReadFile(fresh), EncodeTaskList(big));
+#ifdef _WIN32  // not hidden like the temporary file they were written as
+  for (const fs::path& p : {path, fresh}) EXPECT_FALSE(GetFileAttributesW((L"\\\\?\\" + p.wstring()).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+#endif
 }
 
 TEST_F(TaskFileTest, FailedSaveKeepsTheFileAndSaysSo) {
   const Entries big(300, Entry(0, 1, 2, std::wstring(200, L'k')));  // several pieces
-  const struct { const char *name, *target; int failWrite; bool failCommit, readOnly; } cases[] = {
+  const struct { const char *name, *target; int failWrite; bool failCommit, readOnly; unsigned long replaceError = 0; } cases[] = {
       {"read-only target", "current.txt", 0, false, true}, {"target is a folder", "folder", 0, false, false},
       {"missing folder", "none/current.txt", 0, false, false}, {"first write fails", "current.txt", 1, false, false},
       {"write fails mid-file", "current.txt", 2, false, false}, {"commit fails", "current.txt", 0, true, false},
+#ifdef _WIN32
+      {"replace moves nothing (1176)", "current.txt", 0, false, false, ERROR_UNABLE_TO_MOVE_REPLACEMENT},
+      {"replace leaves the target as the backup (1177)", "current.txt", 0, false, false, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2},
+#endif
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -296,6 +352,9 @@ TEST_F(TaskFileTest, FailedSaveKeepsTheFileAndSaysSo) {
     const std::set<fs::path> before = Listing();
     TheTaskList().ReplaceEntries(big);
     store_.failCommit = c.failCommit, store_.failWrite = c.failWrite, store_.writes = 0, messages_.clear();
+#ifdef _WIN32
+    replace_.error = c.replaceError;
+#endif
     const std::wstring path = (dir_ / c.target).wstring();
     EXPECT_FALSE(SaveTaskListFile(path));
     EXPECT_EQ(ReadFile(dir_ / "current.txt"), "previous contents");
@@ -304,6 +363,18 @@ TEST_F(TaskFileTest, FailedSaveKeepsTheFileAndSaysSo) {
     ExpectUnchanged(big, {L"タスクリストファイルの書き込みに失敗しました。\n\n" + path});
     fs::permissions(dir_ / "current.txt", fs::perms::owner_write, fs::perm_options::add);  // removable again
   }
+#ifdef _WIN32
+  // The old file could not be put back: it stays beside under the backup name, which the message gives.
+  replace_.error = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, replace_.failRestore = true, messages_.clear();
+  const std::wstring path = (dir_ / "current.txt").wstring();
+  EXPECT_FALSE(SaveTaskListFile(path));
+  std::set<fs::path> kept = Listing();
+  kept.erase(dir_ / "folder");
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(ReadFile(*kept.begin()), "previous contents");
+  ExpectUnchanged(big, {L"タスクリストファイルの書き込みに失敗しました。\n\n" + path +
+                        L"\n\n元のタスクリストファイルは次の名前で残っています。\n\n" + kept.begin()->wstring()});
+#endif
 }
 
 }  // namespace
