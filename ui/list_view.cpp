@@ -68,7 +68,11 @@ bool ListViewWrapper::CreateTaskListView(HWND dialog, HINSTANCE instance) {
 
 void ListViewWrapper::FollowDpi(UINT dpi) {
   if (!view_) return;
-  PlaceOver(view_, GetDlgItem(GetParent(view_), IDC_LIST_PLACEHOLDER));
+  const HWND dialog = GetParent(view_);
+  PlaceOver(view_, GetDlgItem(dialog, IDC_LIST_PLACEHOLDER));
+  // The dialog's font, which the dialog manager sizes for the DPI: the system's default font for
+  // the view is sized for the primary screen only.
+  SendMessageW(view_, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), TRUE);
   SetColumnWidths(view_, kColumnWidths, dpi);
 }
 

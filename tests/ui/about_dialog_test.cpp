@@ -180,6 +180,7 @@ TEST_F(AboutDialogTest, SizesOfOurOwnFollowTheDpi) {
     GetWindowRect(Item(1005), &placeholder);
     EXPECT_TRUE(EqualRect(&view, &placeholder));
     EXPECT_FALSE(IsWindowVisible(Item(1005)));
+    EXPECT_EQ(Send(View(), WM_GETFONT), Send(Dialog(), WM_GETFONT));  // sized for the DPI like the rest
     for (int i = 0; i < 4; ++i) EXPECT_EQ(ListView_GetColumnWidth(View(), i), (i == 3 ? 500 : 100) * scaled / 96);
   };
   expectLayout(dpi);
