@@ -9,6 +9,7 @@
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) return 2;
+  SetProcessDPIAware();  // rectangles in screen pixels, as the screenshot cuts them, at any DPI
   HWND window = nullptr;
   for (int i = 0; i < 1000 && !window; ++i) {
     window = FindWindowW(L"#32770", argv[2]);

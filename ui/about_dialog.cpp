@@ -2,6 +2,7 @@
 
 #include "resource.h"
 #include "tasks/handle.h"
+#include "ui/dpi.h"
 #include "ui/shell.h"
 #include "version.h"
 
@@ -11,6 +12,13 @@ namespace {
 
 constexpr COLORREF kLinkBlue = RGB(0, 0, 255);   // 0xFF0000
 constexpr COLORREF kLinkRed = RGB(255, 0, 0);    // 0x0000FF
+constexpr int kPictureSize = 128;                 // at 96 DPI
+
+struct IconTraits {
+  using Type = HICON;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { DestroyIcon(h); }
+};
 
 HWND g_linkStatic = nullptr;
 WNDPROC g_linkOriginalProc = nullptr;
@@ -18,6 +26,7 @@ UniqueGdiObject<HBRUSH> g_linkBackgroundBrush;
 HFONT g_linkNormalFont = nullptr;  // the dialog's own font: borrowed, never deleted here
 UniqueGdiObject<HFONT> g_linkUnderlinedFont;
 COLORREF g_linkColor = kLinkBlue;
+UniqueHandle<IconTraits> g_picture;
 
 void ResetLink() {
   g_linkColor = kLinkBlue;
@@ -41,17 +50,33 @@ LRESULT CALLBACK LinkSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
   return CallWindowProcW(g_linkOriginalProc, window, message, wParam, lParam);
 }
 
+// The picture drawn from the size nearest the DPI's in the icon, not stretched from 128 pixels.
+void ShowPicture(HWND dialog, UINT dpi) {
+  const int size = ScaleToDpi(kPictureSize, dpi);
+  UniqueHandle<IconTraits> picture(static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ABOUT_PICTURE), IMAGE_ICON, size, size, 0)));
+  if (!picture) return;
+  SendDlgItemMessageW(dialog, IDC_ABOUT_PICTURE, STM_SETICON, reinterpret_cast<WPARAM>(picture.get()), 0);
+  g_picture = std::move(picture);
+}
+
+// The underlined font follows the dialog's font, which the dialog manager sizes for the DPI.
+void MakeLinkFonts(HWND dialog) {
+  g_linkNormalFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+  LOGFONTW font{};
+  GetObjectW(g_linkNormalFont, sizeof font, &font);
+  font.lfUnderline = TRUE;
+  g_linkUnderlinedFont.reset(CreateFontIndirectW(&font));
+}
+
 void OnInitDialog(HWND dialog) {
   const auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP),
                                                   IMAGE_ICON, 0, 0, LR_SHARED));
   SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   g_linkStatic = GetDlgItem(dialog, IDC_ABOUT_LINK);
   g_linkBackgroundBrush.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
-  g_linkNormalFont = reinterpret_cast<HFONT>(SendMessageW(g_linkStatic, WM_GETFONT, 0, 0));
-  LOGFONTW font{};
-  GetObjectW(g_linkNormalFont, sizeof font, &font);
-  font.lfUnderline = TRUE;
-  g_linkUnderlinedFont.reset(CreateFontIndirectW(&font));
+  MakeLinkFonts(dialog);
+  ShowPicture(dialog, WindowDpi(dialog));
   g_linkOriginalProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(g_linkStatic, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LinkSubclassProc)));
   const auto hand = static_cast<HCURSOR>(
@@ -64,6 +89,7 @@ void OnDestroy() {
   SetWindowLongPtrW(g_linkStatic, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_linkOriginalProc));
   g_linkBackgroundBrush.reset();
   g_linkUnderlinedFont.reset();
+  g_picture.reset();
 }
 
 }  // namespace
@@ -100,6 +126,14 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) ResetLink();
       return FALSE;
+    case WM_DPICHANGED:
+      PostMessageW(dialog, kDpiChangeDone, LOWORD(wParam), 0);
+      return FALSE;  // the dialog manager moves and scales the template's controls and font
+    case kDpiChangeDone:
+      MakeLinkFonts(dialog);
+      ResetLink();
+      ShowPicture(dialog, static_cast<UINT>(wParam));
+      return TRUE;
     case WM_DESTROY:
       OnDestroy();
       return FALSE;

@@ -4,6 +4,7 @@
 #include "tasks/message.h"
 #include "tasks/task_list.h"
 #include "tasks/texts.h"
+#include "ui/dpi.h"
 
 namespace nagitome {
 
@@ -13,14 +14,9 @@ std::unique_ptr<ListViewWrapper> g_view;
 
 constexpr int kTextUnits = 1024;
 
-struct Column {
-  const wchar_t* header;
-  int width;
-};
-constexpr Column kColumns[] = {{texts::kColumnEndMethod, 100},
-                               {texts::kColumnTarget, 100},
-                               {texts::kColumnMethod, 100},
-                               {texts::kColumnKeyword, 500}};
+constexpr const wchar_t* kHeaders[] = {texts::kColumnEndMethod, texts::kColumnTarget, texts::kColumnMethod,
+                                       texts::kColumnKeyword};
+constexpr int kColumnWidths[] = {100, 100, 100, 500};  // at 96 DPI
 
 HWND Dialog() { return static_cast<HWND>(MainWindow()); }
 
@@ -48,14 +44,10 @@ ListViewWrapper* TaskListView() { return g_view.get(); }
 void SetTaskListView(std::unique_ptr<ListViewWrapper> view) { g_view = std::move(view); }
 
 bool ListViewWrapper::CreateTaskListView(HWND dialog, HINSTANCE instance) {
-  RECT rect{};
-  GetWindowRect(GetDlgItem(dialog, IDC_LIST_PLACEHOLDER), &rect);
-  POINT topLeft{rect.left, rect.top};
-  ScreenToClient(dialog, &topLeft);
   view_ = CreateWindowExW(0, WC_LISTVIEWW, nullptr,
                           WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
-                          topLeft.x, topLeft.y, rect.right - rect.left, rect.bottom - rect.top, dialog,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TASK_LIST_VIEW)), instance, nullptr);
+                          0, 0, 0, 0, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TASK_LIST_VIEW)),
+                          instance, nullptr);
   if (!view_) {
     ShowError(texts::kListViewFailed);
     return false;
@@ -64,14 +56,24 @@ bool ListViewWrapper::CreateTaskListView(HWND dialog, HINSTANCE instance) {
   SendMessageW(view_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, extended | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
   for (int i = 0; i < 4; ++i) {
     LVCOLUMNW column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = kColumns[i].width;
-    column.pszText = const_cast<wchar_t*>(kColumns[i].header);
+    column.pszText = const_cast<wchar_t*>(kHeaders[i]);
     column.iSubItem = i;
     SendMessageW(view_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
   }
+  FollowDpi(WindowDpi(dialog));
   return true;
+}
+
+void ListViewWrapper::FollowDpi(UINT dpi) {
+  if (!view_) return;
+  const HWND dialog = GetParent(view_);
+  PlaceOver(view_, GetDlgItem(dialog, IDC_LIST_PLACEHOLDER));
+  // The dialog's font, which the dialog manager sizes for the DPI: the system's default font for
+  // the view is sized for the primary screen only.
+  SendMessageW(view_, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), TRUE);
+  SetColumnWidths(view_, kColumnWidths, dpi);
 }
 
 int ListViewWrapper::RowCount() const {
@@ -126,6 +128,7 @@ void ListViewWrapper::SelectRow(int row) {
   item.stateMask = LVIS_SELECTED;
   item.state = LVIS_SELECTED;
   SendMessageW(view_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+  SendMessageW(view_, LVM_ENSUREVISIBLE, row, FALSE);  // the edited row stays in sight
 }
 
 void ListViewWrapper::DeleteAllRows() {

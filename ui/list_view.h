@@ -1,4 +1,4 @@
-// The task list view (a report list view over placeholder 1005) and the entry editor below it.
+// The task list view (a report list view over placeholder 1005, which it hides) and the entry editor below it.
 #pragma once
 
 #include <windows.h>
@@ -17,13 +17,15 @@ class ListViewWrapper {
   // Creates the view with its styles and columns; false (and a message) when it cannot.
   bool CreateTaskListView(HWND dialog, HINSTANCE instance);
   HWND Handle() const { return view_; }
+  // Over placeholder 1005 again, with the columns' widths for this DPI.
+  void FollowDpi(UINT dpi);
 
   int RowCount() const;
   RowTexts GetRowTexts(int row) const;
   void InsertRow(int row, const RowTexts& texts);
   void DeleteRow(int row);
   void MoveRow(int from, int to);  // "to" counts after the deletion
-  void SelectRow(int row);
+  void SelectRow(int row);  // and scrolls it into view
   void DeleteAllRows();
 
  private:

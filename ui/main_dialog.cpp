@@ -13,6 +13,7 @@
 #include "tasks/task_list.h"
 #include "tasks/texts.h"
 #include "ui/about_dialog.h"
+#include "ui/dpi.h"
 #include "ui/file_dialogs.h"
 #include "ui/list_view.h"
 #include "ui/shell.h"
@@ -116,6 +117,12 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       return TRUE;
     case WM_DROPFILES:
       HandleDroppedFiles(reinterpret_cast<HDROP>(wParam));
+      return TRUE;
+    case WM_DPICHANGED:
+      PostMessageW(dialog, kDpiChangeDone, LOWORD(wParam), 0);
+      return FALSE;  // the dialog manager moves and scales the template's controls
+    case kDpiChangeDone:
+      if (ListViewWrapper* view = TaskListView()) view->FollowDpi(static_cast<UINT>(wParam));
       return TRUE;
     default:
       return FALSE;

@@ -1,5 +1,6 @@
 // The About dialog: the keys that end it, the link's hover state machine and click, the main
 // dialog locked while it runs, and the GDI objects it creates and deletes.
+#include <cstdlib>
 #include <thread>
 #include <tuple>
 
@@ -163,6 +164,49 @@ TEST_F(AboutDialogTest, MainDialogIgnoresCommandsWhileAboutRuns) {
   Click(1006);
   EXPECT_EQ(RowCount(), 2);
   EXPECT_EQ(TheTaskList().Count(), 2);
+}
+
+// Run at 96 DPI with the others, and by ui_test_144dpi in a prefix set to 144 DPI.
+TEST_F(AboutDialogTest, SizesOfOurOwnFollowTheDpi) {
+  const char* wanted = std::getenv("NAGITOME_TEST_DPI");
+  const int dpi = wanted ? std::atoi(wanted) : 96;
+  const HDC screen = GetDC(nullptr);
+  ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSX), dpi) << "the prefix runs at another DPI";
+  ReleaseDC(nullptr, screen);
+  StartDialog();
+  const auto expectLayout = [&](int scaled) {  // at dpi * scaled / 96
+    RECT view{}, placeholder{};
+    GetWindowRect(View(), &view);
+    GetWindowRect(Item(1005), &placeholder);
+    EXPECT_TRUE(EqualRect(&view, &placeholder));
+    EXPECT_FALSE(IsWindowVisible(Item(1005)));
+    EXPECT_EQ(Send(View(), WM_GETFONT), Send(Dialog(), WM_GETFONT));  // sized for the DPI like the rest
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(ListView_GetColumnWidth(View(), i), (i == 3 ? 500 : 100) * scaled / 96);
+  };
+  expectLayout(dpi);
+  // On a screen of twice the DPI the dialog manager moves the placeholder; the view follows.
+  RECT window{};
+  GetWindowRect(Dialog(), &window);
+  SetWindowPos(Item(1005), nullptr, 10, 20, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+  Send(Dialog(), WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&window));
+  EXPECT_TRUE(WaitUntil([&] { return ListView_GetColumnWidth(View(), 3) == 1000 * dpi / 96; }));
+  expectLayout(2 * dpi);
+
+  OpenAbout();
+  const auto pictureSize = [&] {
+    ICONINFO info{};
+    BITMAP bitmap{};
+    GetIconInfo(reinterpret_cast<HICON>(Send(GetDlgItem(about_, 301), STM_GETICON)), &info);
+    GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+  };
+  EXPECT_EQ(pictureSize(), 128 * dpi / 96);
+  GetWindowRect(about_, &window);
+  Send(about_, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&window));
+  EXPECT_TRUE(WaitUntil([&] { return pictureSize() == 256 * dpi / 96; }));
+  CloseAbout();
 }
 
 TEST_F(AboutDialogTest, HundredOpeningsLeaveNoGdiObject) {

@@ -169,6 +169,17 @@ INSTANTIATE_TEST_SUITE_P(
                       EntryCommandCase{"Update", 3, 1, 1020, {L"alpha", L"draft", L"gamma"}, 1, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(MainDialogTest, TheEditedRowStaysInSightThroughARunOfMoves) {
+  std::vector<TaskEntry> many(40);
+  StartDialog({WriteList(L"many.txt", many)});
+  for (const int command : {1009, 1008}) {
+    for (int i = 0; i < 30; ++i) Click(command);
+    const int row = TheTaskList().SelectedIndex(), top = ListView_GetTopIndex(View());
+    EXPECT_EQ(row, command == 1009 ? 30 : 0);
+    EXPECT_TRUE(top <= row && row < top + ListView_GetCountPerPage(View())) << "top " << top;
+  }
+}
+
 TEST_F(MainDialogTest, ReselectingTheSameRowKeepsUnappliedEditsAndAnotherRowReloads) {
   StartWithThree();
   SetRowSelected(1, true);
