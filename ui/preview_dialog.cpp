@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "resource.h"
@@ -46,7 +47,7 @@ void FillList(HWND view, const Preview& preview) {
   for (int i = 0; i < kColumnCount; ++i) {
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = i == 0 || i == kColumnCount - 1 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    column.fmt = i == kColumnCount - 1 ? LVCFMT_RIGHT : LVCFMT_LEFT;  // the first column is always left
     column.pszText = const_cast<wchar_t*>(kColumns[i]);
     column.iSubItem = i;
     SendMessageW(view, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
@@ -63,8 +64,17 @@ void FillList(HWND view, const Preview& preview) {
     SetCell(view, row, 5, std::to_wstring(action.processId));
     ++row;
   }
-  // Wide enough for the header and the widest cell, at any DPI.
-  for (int i = 0; i < kColumnCount; ++i) SendMessageW(view, LVM_SETCOLUMNWIDTH, i, LVSCW_AUTOSIZE_USEHEADER);
+  // Wide enough for the header and the widest cell, measured in the view's font so at any DPI;
+  // the last column also takes the rest of the view. A header is given room of its own, since
+  // some systems measure a CJK header narrower than it draws.
+  for (int i = 0; i < kColumnCount; ++i) {
+    const LRESULT header = SendMessageW(view, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(kColumns[i])) +
+                           SendMessageW(view, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(L"MMM"));
+    SendMessageW(view, LVM_SETCOLUMNWIDTH, i, LVSCW_AUTOSIZE);
+    const LRESULT widest = std::max(header, SendMessageW(view, LVM_GETCOLUMNWIDTH, i, 0));
+    SendMessageW(view, LVM_SETCOLUMNWIDTH, i, LVSCW_AUTOSIZE_USEHEADER);
+    if (SendMessageW(view, LVM_GETCOLUMNWIDTH, i, 0) < widest) SendMessageW(view, LVM_SETCOLUMNWIDTH, i, widest);
+  }
   SendMessageW(view, WM_SETREDRAW, TRUE, 0);
 }
 
