@@ -32,10 +32,10 @@ Preview PreviewTermination(const TaskList& list, Desktop& desktop) {
   Preview preview;
   ReadOnlyDesktop readOnly(desktop);
   preview.report = RunTermination(list, readOnly, [&](const TerminationAction& action) {
-    preview.actions.push_back({action.entryIndex + 1, action.endMethod, action.matchTarget,
-                               std::wstring(action.matchedText), action.window, action.processId,
-                               std::wstring(action.processName)});
+    preview.actions.push_back({action.entryIndex + 1, action.endMethod, action.matchTarget, action.matchedText,
+                               action.window, action.processId, action.processName});
   });
+  ReleaseSnapshots(preview.windows_, preview.processes_);
   return preview;
 }
 

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/desktop.h"
+#include "engine/snapshot.h"
 #include "engine/termination.h"
 #include "tasks/task_list.h"
 
@@ -16,17 +18,27 @@ struct PreviewAction {
   int row = 0;  // 1-based row of the entry
   EndMethod endMethod = EndMethod::CloseWindow;
   MatchTarget matchTarget = MatchTarget::WindowTitle;
-  std::wstring matchedText;
-  WindowHandle window = 0;  // 0 for a process of the process snapshot
+  std::wstring_view matchedText;  // into the Preview's snapshot
+  WindowHandle window = 0;        // 0 for a process of the process snapshot
   std::uint32_t processId = 0;
-  std::wstring processName;
-
-  friend bool operator==(const PreviewAction&, const PreviewAction&) = default;
+  std::wstring_view processName;  // into the Preview's snapshot
 };
 
-struct Preview {
+// Move-only: the actions' texts are views into the snapshot the preview took, which it keeps
+// (a move leaves them where they are), so recording an action copies no text.
+class Preview {
+ public:
+  Preview() = default;
+  Preview(Preview&&) = default;
+  Preview& operator=(Preview&&) = default;
+
   std::vector<PreviewAction> actions;  // in run order
   TerminationReport report;
+
+ private:
+  friend Preview PreviewTermination(const TaskList& list, Desktop& desktop);
+  std::vector<WindowInfo> windows_;
+  std::vector<ProcessInfo> processes_;
 };
 
 // Forwards every enumeration to the desktop it wraps; asked to end something, does nothing.

@@ -32,7 +32,8 @@ RECT ChildRect(HWND dialog, int id) {
   return rect;
 }
 
-void SetCell(HWND view, int row, int column, const std::wstring& text) {
+void SetCell(HWND view, int row, int column, std::wstring_view cell) {
+  const std::wstring text(cell);
   LVITEMW item{};
   item.mask = LVIF_TEXT;
   item.iItem = row;
