@@ -382,15 +382,22 @@ TEST_F(MainDialogTest, PreviewCommandsShowWhatARunWouldEndAndEndNothing) {
   SetKeyword(L"UiPreview" + u);
   const std::wstring windowPid = std::to_wstring(window.process.id());
   using Row = std::array<std::wstring, 6>;
-  const struct { int command; std::vector<Row> rows; std::wstring summary; } cases[] = {
+  const struct { int command; std::vector<Row> rows; std::wstring summary; } cases[] = {  // 0: the menu's second item
       {3001, {{L"2", L"taskkill", L"ウィンドウクラス名", L"UiPreview" + u, windowImage, windowPid}},
        L"ウィンドウを閉じる: 0 件、taskkill: 1 件（まだ何も終了していません）"},
       {3002, {{L"2", L"ウィンドウを閉じる", L"ウィンドウタイトル", L"ui preview " + u, windowImage, windowPid},
               {L"3", L"taskkill", L"プロセス名", image, image, std::to_wstring(process.id())}},
        L"ウィンドウを閉じる: 1 件、taskkill: 1 件（まだ何も終了していません）\r\n正規表現が不正な行: 4"},
+      {0, cases[1].rows, cases[1].summary},
   };
   for (const auto& c : cases) {
-    PostMessageW(Dialog(), WM_COMMAND, c.command, 0);
+    if (c.command) {
+      PostMessageW(Dialog(), WM_COMMAND, c.command, 0);
+    } else {  // Shift+F10 on the list: the menu's loop reads the keys from the dialog thread's queue
+      PostMessageW(Dialog(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(View()), -1);
+      ASSERT_TRUE(WaitUntil([] { return FindWindowW(L"#32768", nullptr) && IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
+      for (const WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(Dialog(), WM_KEYDOWN, key, 0);
+    }
     const HWND preview = WaitForDialogWindow(L"プレビュー - Nagitome");
     ASSERT_NE(preview, nullptr) << c.command;
     const HWND list = GetDlgItem(preview, 1101);
