@@ -411,6 +411,16 @@ TEST_F(MainDialogTest, PreviewCommandsShowWhatARunWouldEndAndEndNothing) {
     }
     EXPECT_EQ(rows, c.rows);
     EXPECT_EQ(WindowText(GetDlgItem(preview, 1102)), c.summary);
+    RECT view{}, frame{}, grown{}, least{};  // the list takes what the dialog gains; the template is the least
+    GetWindowRect(list, &view);
+    GetWindowRect(preview, &frame);
+    SetWindowPos(preview, nullptr, 0, 0, frame.right - frame.left + 100, frame.bottom - frame.top + 50, SWP_NOMOVE | SWP_NOZORDER);
+    GetWindowRect(list, &grown);
+    EXPECT_EQ(std::make_pair(grown.right - grown.left, grown.bottom - grown.top),
+              std::make_pair(view.right - view.left + 100, view.bottom - view.top + 50));
+    SetWindowPos(preview, nullptr, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOZORDER);
+    GetWindowRect(preview, &least);
+    EXPECT_EQ(least.right - least.left, frame.right - frame.left);
     Click(1000);  // ignored while the preview runs
     EXPECT_EQ(TheTaskList().Count(), 4);
     Send(preview, WM_COMMAND, IDCANCEL);
