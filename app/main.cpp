@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "app/preview_command.h"
 #include "app/settings.h"
 #include "tasks/task_list.h"
 #include "ui/main_dialog.h"
@@ -18,6 +19,8 @@ const bool g_initialized = [] {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // "/p" previews without ever creating a window.
+  if (const std::optional<int> code = nagitome::RunPreviewCommandLine()) return *code;
   nagitome::MainDialogServices services;
   services.readSettings = &nagitome::ReadSettings;
   services.writeSettings = [](bool startWithRecent) { nagitome::WriteSettings(startWithRecent); };

@@ -1,10 +1,14 @@
 // A whole run over a large fake desktop: 10,000 windows, 2,000 processes, 100 mixed entries.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <ctime>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "engine/preview.h"
+#include "engine/snapshot.h"
 #include "engine/termination.h"
 #include "tests/support/fake_desktop.h"
 
@@ -99,6 +103,46 @@ void BM_RealisticRegexRun(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(RunTermination(list, desk));
 }
 BENCHMARK(BM_RealisticRegexRun)->Unit(benchmark::kMillisecond);
+
+// The preview against the run it mirrors over the same desktop, which does nothing: both in
+// each iteration, each first in turn; "ratio" is the median preview over the median run, in this thread's CPU
+// time, which the other loads of a shared machine disturb less than the wall clock.
+void BM_PreviewOverRun(benchmark::State& state) {
+  FakeDesktop desk = LargeDesktop();
+  int candidates = 0;
+  const TaskList list = MixedList(0, candidates);
+  std::vector<double> runs, previews;
+  std::size_t actions = 0;
+  // Each starts from empty snapshots and the preview is freed untimed, so neither pays for
+  // freeing the other's snapshot.
+  const auto cpu = [] {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+  };
+  const auto time = [&](auto&& work) {
+    ClearSnapshots();
+    const double start = cpu();
+    auto result = work();
+    return std::make_pair(cpu() - start, std::move(result));
+  };
+  bool runFirst = true;
+  for (auto _ : state) {
+    if (runFirst) runs.push_back(time([&] { return RunTermination(list, desk); }).first);
+    auto [seconds, preview] = time([&] { return PreviewTermination(list, desk); });
+    previews.push_back(seconds);
+    actions = preview.actions.size();
+    if (!runFirst) runs.push_back(time([&] { return RunTermination(list, desk); }).first);
+    runFirst = !runFirst;
+  }
+  const auto median = [](std::vector<double> v) {
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+  };
+  state.counters["actions"] = static_cast<double>(actions);
+  state.counters["ratio"] = median(previews) / median(runs);
+}
+BENCHMARK(BM_PreviewOverRun)->Iterations(31)->Unit(benchmark::kMillisecond);
 
 // The snapshots alone: a list whose one entry is blank.
 void BM_SnapshotOnly(benchmark::State& state) {

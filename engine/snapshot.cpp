@@ -22,6 +22,12 @@ std::wstring Cut(std::wstring text) {
 const std::vector<WindowInfo>& WindowSnapshot() { return g_windows; }
 const std::vector<ProcessInfo>& ProcessSnapshot() { return g_processes; }
 
+void ReleaseSnapshots(std::vector<WindowInfo>& windows, std::vector<ProcessInfo>& processes) {
+  windows = std::move(g_windows);
+  processes = std::move(g_processes);
+  ClearSnapshots();
+}
+
 void ClearSnapshots() {
   std::vector<WindowInfo>().swap(g_windows);
   std::vector<ProcessInfo>().swap(g_processes);

@@ -27,6 +27,8 @@ const std::vector<WindowInfo>& WindowSnapshot();
 const std::vector<ProcessInfo>& ProcessSnapshot();
 
 void ClearSnapshots();
+// Hands both lists over, leaving them empty; texts viewed in them stay where they are.
+void ReleaseSnapshots(std::vector<WindowInfo>& windows, std::vector<ProcessInfo>& processes);
 void TakeWindowSnapshot(Desktop& desktop);
 void TakeProcessSnapshot(Desktop& desktop);
 

@@ -74,4 +74,23 @@ inline constexpr wchar_t kOpenTitle[] = L"タスクリストファイルを開�
 inline constexpr wchar_t kSaveAsTitle[] =
     L"タスクリストファイルに名前を付けて保存";  // save the task list file under a name
 
+// Preview: the task list view's context menu and the preview dialog (102).
+inline constexpr wchar_t kPreviewEditedEntry[] = L"編集中の項目をプレビュー";  // preview the entry being edited
+inline constexpr wchar_t kPreviewAllEntries[] = L"すべての項目をプレビュー";  // preview all entries
+inline constexpr wchar_t kPreviewColumnRow[] = L"行";  // row
+inline constexpr wchar_t kPreviewColumnEnd[] = L"終了方法";  // end method
+inline constexpr wchar_t kPreviewColumnTarget[] = L"対象";  // target
+inline constexpr wchar_t kPreviewColumnText[] = L"一致したテキスト";  // matched text
+inline constexpr wchar_t kPreviewColumnProcess[] = L"プロセス名";  // process name
+inline constexpr wchar_t kPreviewColumnPid[] = L"PID";
+// "ウィンドウを閉じる: N 件、taskkill: M 件（まだ何も終了していません）":
+// close window: N, taskkill: M (nothing has been ended yet)
+inline constexpr wchar_t kPreviewCloses[] = L"ウィンドウを閉じる: ";
+inline constexpr wchar_t kPreviewKills[] = L" 件、taskkill: ";
+inline constexpr wchar_t kPreviewNothingEnded[] = L" 件（まだ何も終了していません）";
+inline constexpr wchar_t kPreviewInvalidRows[] = L"正規表現が不正な行: ";  // rows with an invalid regular expression
+inline constexpr wchar_t kPreviewGaveUpRows[] = L"時間切れで打ち切った行: ";  // rows cut short when their time ran out
+inline constexpr wchar_t kPreviewReportFailed[] =
+    L"プレビューの結果を書き込めませんでした。";  // the preview report could not be written
+
 }  // namespace nagitome::texts

@@ -1,6 +1,7 @@
 // window_tool: small hands for scripts that drive the program under Wine.
 //   window_tool rect TITLE       prints "x y width height" of the visible top-level dialog TITLE
 //   window_tool click TITLE ID   posts a click to the dialog's button ID
+//   window_tool command TITLE ID posts WM_COMMAND ID to the dialog (a menu command)
 // Waits up to ten seconds for the window; exit code 1 if it never came.
 #include <windows.h>
 
@@ -26,6 +27,9 @@ int wmain(int argc, wchar_t** argv) {
   if (std::wcscmp(argv[1], L"click") == 0 && argc > 3) {
     HWND button = GetDlgItem(window, _wtoi(argv[3]));
     return button && PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
+  }
+  if (std::wcscmp(argv[1], L"command") == 0 && argc > 3) {
+    return PostMessageW(window, WM_COMMAND, _wtoi(argv[3]), 0) ? 0 : 1;
   }
   return 2;
 }

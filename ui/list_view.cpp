@@ -168,18 +168,23 @@ void LoadEntryEditor() {
   SetChecked(IDC_METHOD_CASE, entry.MatchMethod == MatchMethod::RegexCaseSensitive);
 }
 
-void StoreEntryEditor() {
-  TaskList& list = TheTaskList();
-  if (!list.HasSelection()) return;
+TaskEntry EntryInEditor() {
   wchar_t keyword[kTextUnits] = {};
   GetDlgItemTextW(Dialog(), IDC_KEYWORD, keyword, kTextUnits);
   MatchMethod method = MatchMethod::Wildcard;
   if (!IsChecked(IDC_METHOD_WILDCARD) && IsChecked(IDC_METHOD_REGEX)) {
     method = IsChecked(IDC_METHOD_CASE) ? MatchMethod::RegexCaseSensitive : MatchMethod::RegexIgnoreCase;
   }
-  const int row = list.UpdateSelectedEntry(EndMethodFromNumber(CheckedIndex(IDC_END_CLOSE, 2)),
-                                           MatchTargetFromNumber(CheckedIndex(IDC_TARGET_TITLE, 4)),
-                                           method, keyword);
+  return {EndMethodFromNumber(CheckedIndex(IDC_END_CLOSE, 2)), MatchTargetFromNumber(CheckedIndex(IDC_TARGET_TITLE, 4)),
+          method, keyword};
+}
+
+void StoreEntryEditor() {
+  TaskList& list = TheTaskList();
+  if (!list.HasSelection()) return;
+  TaskEntry entry = EntryInEditor();
+  const int row = list.UpdateSelectedEntry(entry.EndMethod, entry.MatchTarget, entry.MatchMethod,
+                                           std::move(entry.Keyword));
   if (ListViewWrapper* view = TaskListView()) {
     view->DeleteRow(row);
     view->InsertRow(row, TextsOf(list.At(row)));

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "tasks/task_entry.h"
+
 namespace nagitome {
 
 using RowTexts = std::array<std::wstring, 4>;
@@ -42,6 +44,7 @@ void RefreshTaskListView();
 // The editor: controls 1010 to 1019 of the main dialog.
 void LoadEntryEditor();
 void StoreEntryEditor();  // Update (1020)
+TaskEntry EntryInEditor();  // what Update would store, edits not yet applied included
 
 // The list view's LVN_ITEMCHANGING: a newly selected row becomes the edited entry.
 void OnTaskListItemChanging(const NMLISTVIEW& change);

@@ -1,9 +1,11 @@
 #include "ui/main_dialog.h"
 
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <string>
 
+#include "engine/preview.h"
 #include "engine/run_warning.h"
 #include "engine/win32/win32_desktop.h"
 #include "resource.h"
@@ -16,6 +18,7 @@
 #include "ui/dpi.h"
 #include "ui/file_dialogs.h"
 #include "ui/list_view.h"
+#include "ui/preview_dialog.h"
 #include "ui/shell.h"
 
 namespace nagitome {
@@ -25,6 +28,7 @@ namespace {
 HINSTANCE g_instance = nullptr;
 MainDialogServices g_services;
 bool g_aboutDialogActive = false;
+bool g_previewDialogActive = false;
 
 constexpr int kPathUnits = 1024;
 
@@ -58,6 +62,42 @@ void OpenAboutDialog(HWND dialog) {
   g_aboutDialogActive = false;
 }
 
+// The edited entry alone, at its own row (the rows before it are blank, so they do nothing),
+// or the whole list in memory.
+void PreviewCommand(HWND dialog, bool editedEntryOnly) {
+  static Win32Desktop desktop;
+  g_previewDialogActive = true;
+  TaskList edited;
+  if (editedEntryOnly) {
+    std::vector<TaskEntry> entries;
+    if (TheTaskList().HasSelection()) {
+      entries.resize(static_cast<std::size_t>(TheTaskList().SelectedIndex()));
+      entries.push_back(EntryInEditor());
+    }
+    edited.ReplaceEntries(std::move(entries));
+  }
+  const Preview preview = PreviewTermination(editedEntryOnly ? edited : TheTaskList(), desktop);
+  ShowPreviewDialog(g_instance, dialog, preview);
+  g_previewDialogActive = false;
+}
+
+// At the pointer, or for the keyboard (position -1) under the selected row.
+void ShowTaskListMenu(HWND dialog, HWND view, LPARAM position) {
+  POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+  if (position == -1) {
+    RECT row{};
+    const int selected = ListView_GetNextItem(view, -1, LVNI_SELECTED);
+    at = {0, 0};
+    if (selected >= 0 && ListView_GetItemRect(view, selected, &row, LVIR_LABEL)) at = {row.left, row.bottom};
+    ClientToScreen(view, &at);
+  }
+  const HMENU menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_STRING, IDM_PREVIEW_EDITED, texts::kPreviewEditedEntry);
+  AppendMenuW(menu, MF_STRING, IDM_PREVIEW_ALL, texts::kPreviewAllEntries);
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, dialog, nullptr);
+  DestroyMenu(menu);
+}
+
 // The command table; false for identifiers that have no entry.
 bool OnCommand(HWND dialog, int id) {
   switch (id) {
@@ -79,6 +119,8 @@ bool OnCommand(HWND dialog, int id) {
     case IDC_START_RECENT: g_services.writeSettings(StartWithRecentChecked(dialog)); return true;
     case IDC_README: ShellOpen(dialog, g_services.readmePath()); return true;
     case IDC_ABOUT: OpenAboutDialog(dialog); return true;
+    case IDM_PREVIEW_EDITED: PreviewCommand(dialog, true); return true;
+    case IDM_PREVIEW_ALL: PreviewCommand(dialog, false); return true;
     default: return false;
   }
 }
@@ -102,7 +144,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       OnInitDialog(dialog);
       return TRUE;
     case WM_COMMAND:
-      if (g_aboutDialogActive) return TRUE;
+      if (g_aboutDialogActive || g_previewDialogActive) return TRUE;
       return OnCommand(dialog, LOWORD(wParam)) ? TRUE : FALSE;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -111,6 +153,10 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       SetWindowLongPtrW(dialog, DWLP_MSGRESULT, FALSE);  // never vetoed
       return TRUE;
     }
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) != GetDlgItem(dialog, IDC_TASK_LIST_VIEW)) return FALSE;
+      ShowTaskListMenu(dialog, reinterpret_cast<HWND>(wParam), lParam);
+      return TRUE;
     case WM_CLOSE:
       g_services.writeSettings(StartWithRecentChecked(dialog));
       EndDialog(dialog, 0);

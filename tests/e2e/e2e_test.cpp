@@ -6,11 +6,14 @@
 
 #include <algorithm>
 #include <deque>
+#include <iomanip>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "probe_client.h"
 #include "tasks/task_file_format.h"
+#include "tasks/utf8.h"
 
 namespace nagitome {
 namespace {
@@ -51,9 +54,9 @@ class CommandLineRunTest : public ::testing::Test {
   // Wine the dialog ended in its WM_INITDIALOG can flash before it is destroyed (Windows never
   // shows it), so the main dialog itself is let through; a dialog that stayed would keep the
   // process alive, and any other window (a message box) is named.
-  DWORD RunHidden(const std::wstring& arguments, std::vector<std::wstring>& shown) {
+  DWORD RunHidden(const std::wstring& arguments, std::vector<std::wstring>& shown, HANDLE output = nullptr) {
     ChildProcess nagitome;
-    EXPECT_TRUE(nagitome.Start(exe_, arguments));
+    EXPECT_TRUE(nagitome.Start(exe_, arguments, output));
     std::vector<HWND> seen;
     EXPECT_TRUE(WaitUntil([&] {
       for (HWND w : VisibleWindowsOf(nagitome.id())) {
@@ -134,6 +137,52 @@ TEST_F(CommandLineRunTest, EndsExactlyWhatTheListNamesWithoutShowingAWindow) {
     }
     EXPECT_TRUE(spared.Running());
   }
+}
+
+// "/p" previews the same probes: the report's exact bytes to a file or to standard output, one
+// line on standard error and its exit code when the list or the report fails, and nothing ends.
+TEST_F(CommandLineRunTest, PreviewWritesTheReportAndEndsNothing) {
+  const std::wstring u = probes::UniqueSuffix();
+  const std::string a = ToUtf8(u);
+  const WindowProbe& window = Window(L"e2e preview " + u, L"E2ePreview" + u, {}, L"e2e-pw-" + u + L".exe");
+  ChildProcess process;
+  ASSERT_TRUE(StartProcessProbe(folder_, process, L"e2e-pp-" + u + L".exe"));
+  const std::wstring list = WriteList({{E::Taskkill, T::TitleAndClass, M::Wildcard, L"e2e preview " + u + L"*"},
+                                       {E::Taskkill, T::ProcessName, M::Wildcard, L"e2e-pp-" + u + L".exe"},
+                                       {E::CloseWindow, T::WindowClass, M::RegexCaseSensitive, L"("}});
+  std::ostringstream hwnd;
+  hwnd << std::uppercase << std::hex << std::setw(8) << std::setfill('0')
+       << reinterpret_cast<std::uintptr_t>(FindWindowW((L"E2ePreview" + u).c_str(), nullptr));
+  const std::string report = "row\tend\ttarget\tpid\tprocess\twindow\ttext\r\n1\t1\t2\t" +
+      std::to_string(window.process.id()) + "\te2e-pw-" + a + ".exe\t" + hwnd.str() + "\te2e preview " + a +
+      "\xEF\xBC\x88" "E2ePreview" + a + "\xEF\xBC\x89\r\n2\t1\t3\t" + std::to_string(process.id()) + "\te2e-pp-" + a +
+      ".exe\t\te2e-pp-" + a + ".exe\r\n# invalid row 3\r\n";
+  const std::wstring missing = folder_.File(L"missing.txt"), unwritable = folder_.File(L"no\\r.txt");
+  const std::wstring target = Quote(folder_.File(L"r.txt"));
+  const struct { std::wstring arguments; DWORD code; std::string output, file; } cases[] = {
+      {L"/p " + Quote(list) + L" " + target, 0, "", "\xEF\xBB\xBF" + report},
+      {L"/P " + Quote(list), 0, report, ""},
+      {L"/p " + Quote(missing) + L" " + target, 2, "コマンドライン引数で指定された、読み込むタスクリストファイルのフルパスが不正です。 " +
+           ToUtf8(missing) + "\r\n", ""},
+      {L"/p " + Quote(folder_.path()) + L" " + target, 2, "タスクリストファイルのオープンに失敗しました。 " + ToUtf8(folder_.path()) + "\r\n", ""},
+      {L"/p " + Quote(list) + L" " + Quote(unwritable), 3, "プレビューの結果を書き込めませんでした。 " + ToUtf8(unwritable) + "\r\n", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.arguments));
+    DeleteFileW(folder_.File(L"r.txt").c_str());
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const std::wstring outputPath = folder_.File(L"output.txt");
+    const HANDLE output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    std::vector<std::wstring> shown;
+    EXPECT_EQ(RunHidden(c.arguments, shown, output), c.code);
+    CloseHandle(output);
+    EXPECT_TRUE(shown.empty()) << testing::PrintToString(shown);
+    EXPECT_EQ(probes::ReadFileBytes(outputPath), c.output);
+    EXPECT_EQ(probes::ReadFileBytes(folder_.File(L"r.txt")), c.file);
+  }
+  EXPECT_TRUE(window.process.Running());
+  EXPECT_EQ(window.Closes(), 0);
+  EXPECT_TRUE(process.Running());
 }
 
 }  // namespace

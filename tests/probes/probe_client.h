@@ -82,14 +82,19 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
   ~ChildProcess() { Release(); }
 
-  // Starts "exe" with the arguments (already quoted as needed); false if it could not start.
-  bool Start(const std::wstring& exe, const std::wstring& arguments) {
+  // Starts "exe" with the arguments (already quoted as needed), its standard output and error
+  // going to output when one is given (an inheritable handle); false if it could not start.
+  bool Start(const std::wstring& exe, const std::wstring& arguments, HANDLE output = nullptr) {
     Release();
     std::wstring command = Quote(exe) + (arguments.empty() ? L"" : L" " + arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    if (output) {
+      startup.dwFlags = STARTF_USESTDHANDLES;
+      startup.hStdOutput = startup.hStdError = output;
+    }
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, output != nullptr, 0, nullptr, nullptr,
                         &startup, &info)) {
       return false;
     }

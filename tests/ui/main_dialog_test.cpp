@@ -1,6 +1,7 @@
 // The main dialog as the user drives it: start-up, the entry commands and the editor, Save and
 // Save As, drops and the settings file.
 #include "dialog_harness.h"
+#include "probe_client.h"
 
 #include <dlgs.h>
 
@@ -371,6 +372,74 @@ TEST_F(MainDialogTest, RunReportsOnlyTheInvalidPatternAndReadmeOpensBesideTheExe
   GetModuleFileNameW(nullptr, exe, MAX_PATH);
   const std::wstring readme = std::wstring(exe, std::wcsrchr(exe, L'\\') + 1) + L"Readme.txt";
   EXPECT_EQ(ShellCalls(), (std::vector<ShellCall>{{Dialog(), readme}}));
+}
+
+// 3001 previews the editor's unapplied entry at its row, 3002 the whole list; the dialog's rows
+// and summary name our probes, the main dialog ignores commands meanwhile, and nothing ends.
+TEST_F(MainDialogTest, PreviewCommandsShowWhatARunWouldEndAndEndNothing) {
+  probes::TempFolder folder;
+  const std::wstring u = probes::UniqueSuffix(), windowImage = L"ui-pw-" + u + L".exe", image = L"ui-pp-" + u + L".exe";
+  probes::WindowProbe window;
+  probes::ChildProcess process;
+  ASSERT_TRUE(StartWindowProbe(folder, window, L"ui preview " + u, L"UiPreview" + u, windowImage));
+  ASSERT_TRUE(StartProcessProbe(folder, process, image));
+  StartDialog({WriteList(L"list.txt", {{E::CloseWindow, T::WindowTitle, M::Wildcard, L"no such window " + u},
+                                       {E::CloseWindow, T::WindowTitle, M::Wildcard, L"ui preview " + u},
+                                       {E::Taskkill, T::ProcessName, M::Wildcard, image},
+                                       {E::CloseWindow, T::WindowClass, M::RegexCaseSensitive, L"("}})});
+  SetRowSelected(1, true);
+  Click(1011);
+  Click(1013);
+  SetKeyword(L"UiPreview" + u);
+  const std::wstring windowPid = std::to_wstring(window.process.id());
+  using Row = std::array<std::wstring, 6>;
+  const struct { int command; std::vector<Row> rows; std::wstring summary; } cases[] = {  // 0: the menu's second item
+      {3001, {{L"2", L"taskkill", L"ウィンドウクラス名", L"UiPreview" + u, windowImage, windowPid}},
+       L"ウィンドウを閉じる: 0 件、taskkill: 1 件（まだ何も終了していません）"},
+      {3002, {{L"2", L"ウィンドウを閉じる", L"ウィンドウタイトル", L"ui preview " + u, windowImage, windowPid},
+              {L"3", L"taskkill", L"プロセス名", image, image, std::to_wstring(process.id())}},
+       L"ウィンドウを閉じる: 1 件、taskkill: 1 件（まだ何も終了していません）\r\n正規表現が不正な行: 4"},
+      {0, cases[1].rows, cases[1].summary},
+  };
+  for (const auto& c : cases) {
+    if (c.command) {
+      PostMessageW(Dialog(), WM_COMMAND, c.command, 0);
+    } else {  // Shift+F10 on the list: the menu's loop reads the keys from the dialog thread's queue
+      PostMessageW(Dialog(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(View()), -1);
+      ASSERT_TRUE(WaitUntil([] { return FindWindowW(L"#32768", nullptr) && IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
+      for (const WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(Dialog(), WM_KEYDOWN, key, 0);
+    }
+    const HWND preview = WaitForDialogWindow(L"プレビュー - Nagitome");
+    ASSERT_NE(preview, nullptr) << c.command;
+    const HWND list = GetDlgItem(preview, 1101);
+    std::vector<Row> rows(static_cast<std::size_t>(ListView_GetItemCount(list)));
+    wchar_t buffer[1024];
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+      for (int i = 0; i < 6; ++i) {
+        ListView_GetItemText(list, r, i, buffer, 1024);
+        rows[r][i] = buffer;
+      }
+    }
+    EXPECT_EQ(rows, c.rows);
+    EXPECT_EQ(WindowText(GetDlgItem(preview, 1102)), c.summary);
+    RECT view{}, frame{}, grown{}, least{};  // the list takes what the dialog gains; the template is the least
+    GetWindowRect(list, &view);
+    GetWindowRect(preview, &frame);
+    SetWindowPos(preview, nullptr, 0, 0, frame.right - frame.left + 100, frame.bottom - frame.top + 50, SWP_NOMOVE | SWP_NOZORDER);
+    GetWindowRect(list, &grown);
+    EXPECT_EQ(std::make_pair(grown.right - grown.left, grown.bottom - grown.top),
+              std::make_pair(view.right - view.left + 100, view.bottom - view.top + 50));
+    SetWindowPos(preview, nullptr, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOZORDER);
+    GetWindowRect(preview, &least);
+    EXPECT_EQ(least.right - least.left, frame.right - frame.left);
+    Click(1000);  // ignored while the preview runs
+    EXPECT_EQ(TheTaskList().Count(), 4);
+    Send(preview, WM_COMMAND, IDCANCEL);
+    EXPECT_TRUE(WaitForWindowGone(preview));
+  }
+  EXPECT_EQ(window.Closes(), 0);
+  EXPECT_TRUE(window.process.Running());
+  EXPECT_TRUE(process.Running());
 }
 
 }  // namespace

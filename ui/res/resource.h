@@ -3,6 +3,7 @@
 
 #define IDD_MAIN 100
 #define IDD_ABOUT 101
+#define IDD_PREVIEW 102
 #define IDI_APP 200
 #define IDI_ABOUT_PICTURE 201
 
@@ -34,4 +35,10 @@
 #define IDC_TASK_LIST_VIEW 2000
 #define IDC_ABOUT_LINK 300
 #define IDC_ABOUT_PICTURE 301
+
+// The preview dialog and the task list view's context menu.
+#define IDC_PREVIEW_LIST 1101
+#define IDC_PREVIEW_SUMMARY 1102
+#define IDM_PREVIEW_EDITED 3001
+#define IDM_PREVIEW_ALL 3002
 

@@ -1,0 +1,76 @@
+#include "engine/preview.h"
+
+#include <algorithm>
+
+#include "engine/report_text.h"
+#include "tasks/texts.h"
+#include "tasks/utf8.h"
+
+namespace nagitome {
+
+namespace {
+
+// Upper case, at least eight digits, as window handles are usually shown.
+std::string Hex(WindowHandle value) {
+  std::string digits;
+  for (int shift = 0; shift < 32 || (value >> shift) != 0; shift += 4) {
+    digits.insert(digits.begin(), "0123456789ABCDEF"[(value >> shift) & 0xF]);
+    if (shift + 4 >= static_cast<int>(sizeof value * 8)) break;
+  }
+  return digits;
+}
+
+std::wstring RowList(const std::vector<int>& indexes) {
+  std::wstring rows;
+  for (const int index : indexes) rows += (rows.empty() ? L"" : L", ") + std::to_wstring(index + 1);
+  return rows;
+}
+
+}  // namespace
+
+Preview PreviewTermination(const TaskList& list, Desktop& desktop) {
+  Preview preview;
+  ReadOnlyDesktop readOnly(desktop);
+  preview.report = RunTermination(list, readOnly, [&](const TerminationAction& action) {
+    preview.actions.push_back({action.entryIndex + 1, action.endMethod, action.matchTarget, action.matchedText,
+                               action.window, action.processId, action.processName});
+  });
+  ReleaseSnapshots(preview.windows_, preview.processes_);
+  return preview;
+}
+
+std::string FormatPreviewReport(const Preview& preview) {
+  std::string text = "row\tend\ttarget\tpid\tprocess\twindow\ttext\r\n";
+  for (const PreviewAction& a : preview.actions) {
+    std::string window;
+    if (a.window) window = Hex(a.window);
+    text += std::to_string(a.row) + '\t' + std::to_string(static_cast<unsigned>(a.endMethod)) + '\t' +
+            std::to_string(static_cast<unsigned>(a.matchTarget)) + '\t' + std::to_string(a.processId) + '\t' +
+            ToUtf8(EscapeReportText(a.processName)) + '\t' + window + '\t' + ToUtf8(EscapeReportText(a.matchedText)) +
+            "\r\n";
+  }
+  // Rejected and cut-short entries, in row order.
+  std::vector<std::pair<int, const char*>> notes;
+  for (const int index : preview.report.invalidEntries) notes.emplace_back(index, "invalid");
+  for (const int index : preview.report.gaveUpEntries) notes.emplace_back(index, "gave-up");
+  std::sort(notes.begin(), notes.end());
+  for (const auto& [index, kind] : notes) text += std::string("# ") + kind + " row " + std::to_string(index + 1) + "\r\n";
+  return text;
+}
+
+std::wstring PreviewSummary(const Preview& preview) {
+  const auto closes = std::count_if(preview.actions.begin(), preview.actions.end(),
+                                    [](const PreviewAction& a) { return a.endMethod == EndMethod::CloseWindow; });
+  const auto kills = static_cast<std::ptrdiff_t>(preview.actions.size()) - closes;
+  std::wstring text = texts::kPreviewCloses + std::to_wstring(closes) + texts::kPreviewKills + std::to_wstring(kills) +
+                      texts::kPreviewNothingEnded;
+  const TerminationReport& report = preview.report;
+  if (report.invalidEntries.empty() && report.gaveUpEntries.empty()) return text;
+  text += L"\r\n";
+  if (!report.invalidEntries.empty()) text += texts::kPreviewInvalidRows + RowList(report.invalidEntries);
+  if (!report.invalidEntries.empty() && !report.gaveUpEntries.empty()) text += L"、";
+  if (!report.gaveUpEntries.empty()) text += texts::kPreviewGaveUpRows + RowList(report.gaveUpEntries);
+  return text;
+}
+
+}  // namespace nagitome
