@@ -277,10 +277,21 @@ TEST_F(CommandLineRunTest, TwoRunsShareOneLogLineByLine) {
   WindowProbe& many = Window(L"shared log " + u, L"SharedLog" + u, {.ignoreClose = true, .count = kWindows});
   const std::wstring list = WriteList({{E::CloseWindow, T::WindowClass, M::Wildcard, L"SharedLog" + u}});
   const std::wstring log = folder_.File(L"shared.log");
+  // Writers take turns on one byte far past the end; holding it keeps both runs from writing,
+  // and letting go sets them racing for it.
+  const HANDLE held = CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  CREATE_NEW, 0, nullptr);
+  OVERLAPPED range{};
+  range.OffsetHigh = 0x7FFFFFFF;
+  ASSERT_TRUE(LockFileEx(held, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &range));
   ChildProcess first, second;
   const std::string before = LocalHour();
   ASSERT_TRUE(first.Start(exe_, L"/e " + Quote(list) + L" /log " + Quote(log)));
   ASSERT_TRUE(second.Start(exe_, L"/e " + Quote(list) + L" /log " + Quote(log)));
+  EXPECT_FALSE(first.WaitForExit(3000));
+  EXPECT_EQ(probes::ReadFileBytes(log), "");
+  UnlockFileEx(held, 0, 1, 0, &range);
+  CloseHandle(held);
   EXPECT_TRUE(first.WaitForExit(60000) && second.WaitForExit(60000));
   const std::vector<std::string> lines = LogLines(log, {before, LocalHour()});
   const std::regex close("close\t0x[0-9A-F]{8,}\t1\t" + U8(many.imageName) + "\tSharedLog" + U8(u));
