@@ -71,9 +71,10 @@ class CommandLineRunTest : public ::testing::Test {
   }
 
   // Runs the exe to its end, closing every window it shows (a message box, then the editor).
-  DWORD RunAnswering(const std::wstring& arguments, const std::wstring& desktop, DWORD& processId) {
+  DWORD RunAnswering(const std::wstring& exe, const std::wstring& arguments, const std::wstring& desktop,
+                     DWORD& processId) {
     ChildProcess nagitome;
-    EXPECT_TRUE(nagitome.Start(exe_, arguments, desktop));
+    EXPECT_TRUE(nagitome.Start(exe, arguments, desktop));
     processId = nagitome.id();
     EXPECT_TRUE(WaitUntil([&] {
       for (HWND w : VisibleWindowsOf(nagitome.id())) PostMessageW(w, WM_CLOSE, 0, 0);
@@ -220,6 +221,12 @@ TEST_F(CommandLineRunTest, ExitCodesAndRunLog) {
   const std::wstring rejected = WriteList({{}, {E::CloseWindow, T::WindowTitle, M::RegexCaseSensitive, L"(x" + u}}, L"bad.txt");
   const std::wstring cut = WriteList({{E::CloseWindow, T::WindowClass, M::Wildcard, L"LogSlow" + u},
                                       {E::CloseWindow, T::WindowTitle, M::RegexCaseSensitive, L"(a*)*\\1b"}}, L"cut.txt");
+  // A run that ends itself midway leaves what it did so far.
+  const std::wstring self = L"nagitome-self-" + u + L".exe";
+  ASSERT_TRUE(CopyFileW(exe_.c_str(), folder_.File(self).c_str(), TRUE));
+  std::vector<TaskEntry> selfList(11, {E::CloseWindow, T::WindowTitle, M::RegexCaseSensitive, L"(a*)*\\1b"});
+  selfList[0] = {E::Taskkill, T::ProcessName, M::Wildcard, self};  // then up to 5 s cut short
+  const std::wstring ownEnd = WriteList(selfList, L"self.txt");
   const std::wstring held = WriteList({}, L"held.txt");
   const HANDLE hold = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(hold, INVALID_HANDLE_VALUE);
@@ -229,9 +236,11 @@ TEST_F(CommandLineRunTest, ExitCodesAndRunLog) {
   struct Case {
     const char* name;
     std::wstring list, log, desktop;
-    DWORD code;
-    std::vector<std::string> lines;  // between the start line and the end
+    DWORD code;                      // kAnyCode: whatever taskkill leaves
+    std::vector<std::string> lines;  // after the start line; "{pid}" stands for the run's own
+    std::wstring exe = {};
   };
+  constexpr DWORD kAnyCode = ~0u;
   const std::vector<Case> cases = {
       {"good", good, L"good.log", {}, 0,
        {"close\t" + Hwnd(FindWindowW(closed.className.c_str(), nullptr)) + "\t1\t" + U8(closed.imageName) + "\tlog\\\\close\\t" + U8(u),
@@ -247,16 +256,21 @@ TEST_F(CommandLineRunTest, ExitCodesAndRunLog) {
       {"held open, unseen", held, L"held.log", invisible, 2,
        {"not loaded\tタスクリストファイルのオープンに失敗しました。\\n\\n" + Escaped(U8(held)), end0 + "2"}},
       {"log unwritable", none, L"no folder\\x.log", {}, 3, {}},
+      {"ends itself", ownEnd, L"self.log", {}, kAnyCode, {"taskkill\t{pid}\t1\t" + U8(self) + "\t" + U8(self)}, folder_.File(self)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::wstring log = folder_.File(c.log);
     DWORD pid = 0;
     const std::string before = LocalHour();
-    EXPECT_EQ(RunAnswering(L"/e " + Quote(c.list) + L" /LOG " + Quote(log), c.desktop, pid), c.code);
+    const DWORD code = RunAnswering(c.exe.empty() ? exe_ : c.exe, L"/e " + Quote(c.list) + L" /LOG " + Quote(log), c.desktop, pid);
+    if (c.code != kAnyCode) EXPECT_EQ(code, c.code);
     std::vector<std::string> expected;
     if (!c.lines.empty()) expected = {"start\t" + Escaped(U8(c.list)) + "\t" NAGITOME_VERSION "\t" + Pid(pid)};
-    expected.insert(expected.end(), c.lines.begin(), c.lines.end());
+    for (std::string line : c.lines) {
+      if (const std::size_t at = line.find("{pid}"); at != std::string::npos) line.replace(at, 5, std::to_string(pid));
+      expected.push_back(line);
+    }
     EXPECT_EQ(LogLines(log, {before, LocalHour()}), expected);
   }
   CloseHandle(hold);
