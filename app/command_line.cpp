@@ -4,9 +4,14 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include "app/run_log.h"
+#include "app/run_log_file.h"
+#include "app/window_station.h"
 #include "engine/win32/win32_desktop.h"
 #include "resource.h"
+#include "version.h"
 #include "tasks/document.h"
+#include "tasks/task_list.h"
 #include "tasks/message.h"
 #include "tasks/task_file.h"
 #include "tasks/texts.h"
@@ -19,11 +24,70 @@ namespace {
 
 HWND Dialog() { return static_cast<HWND>(MainWindow()); }
 
+int g_exitCode = 0;
+
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD units = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  std::wstring full(units, L'\0');
+  const DWORD length = units ? GetFullPathNameW(path.c_str(), units, full.data(), nullptr) : 0;
+  if (length == 0 || length >= units) return path;
+  full.resize(length);
+  return full;
+}
+
 // After a bad command line the editor still shows the blank entry, as New would, so that
 // nothing acts on an editor that was never loaded.
 void ReportBadCommandLine(const wchar_t* message) {
   ShowError(message);
   RefreshTaskListView();
+}
+
+// "/e LIST [/log FILE]": exit code 0 when every entry ran to its end, 1 when one was rejected or
+// cut short, 2 when the list could not be loaded, 3 when only the log failed.
+void RunUnattended(const std::vector<std::wstring>& arguments) {
+  const bool visible = WindowStationVisible();
+  // Nobody could dismiss a box on an invisible station: the task would hang until it is killed.
+  if (!visible) SetMessageSink([](std::wstring_view, MessageIcon) {});
+  const bool logAsked = arguments.size() > 3 &&
+                        CompareStringOrdinal(arguments[3].c_str(), -1, L"/log", -1, TRUE) == CSTR_EQUAL;
+  // "/log" without a file asks for a log that cannot be written.
+  RunLogFile log = logAsked ? RunLogFile(arguments.size() > 4 ? arguments[4] : std::wstring()) : RunLogFile();
+  const std::wstring& listPath = arguments[2];
+  log.Write(LogStartLine(FullPath(listPath), L"" NAGITOME_VERSION_STRING, GetCurrentProcessId()));
+
+  const auto fail = [&](const std::wstring& message) {
+    g_exitCode = 2;
+    log.Write(LogNotLoadedLine(message), false);
+    log.Write(LogEndLine({}, g_exitCode));
+  };
+  if (!PathFileExistsW(listPath.c_str())) {
+    fail(texts::kBadCommandLinePath);
+    if (!visible) return (void)EndDialog(Dialog(), g_exitCode);
+    return ReportBadCommandLine(texts::kBadCommandLinePath);  // the editor opens; exit code 2 after it
+  }
+  if (!LoadTaskListFile(listPath)) {  // it has shown its message where one can be seen
+    fail(FormatPathMessage(texts::kOpenFailed, listPath));
+    return (void)EndDialog(Dialog(), g_exitCode);
+  }
+
+  RunCounts counts;
+  Win32Desktop desktop;
+  const TerminationReport report = RunTermination(TheTaskList(), desktop, [&](const TerminationAction& action) {
+    // A close takes effect only after the run, but a taskkill may end this very process: what
+    // was done so far is on disk before one starts.
+    const bool close = action.endMethod == EndMethod::CloseWindow;
+    ++(close ? counts.closes : counts.kills);
+    log.Write(LogActionLine(action), !close);
+  });
+  for (const int i : report.invalidEntries) log.Write(LogEntryLine(false, i, TheTaskList().At(i).Keyword), false);
+  for (const int i : report.gaveUpEntries) log.Write(LogEntryLine(true, i, TheTaskList().At(i).Keyword), false);
+  counts.rejected = static_cast<int>(report.invalidEntries.size());
+  counts.cutShort = static_cast<int>(report.gaveUpEntries.size());
+  g_exitCode = counts.rejected + counts.cutShort > 0 ? 1 : 0;
+  if (g_exitCode == 0 && log.Failed()) g_exitCode = 3;
+  log.Write(LogEndLine(counts, g_exitCode));
+  if (g_exitCode == 0 && log.Failed()) g_exitCode = 3;  // the end line itself did not get through
+  EndDialog(Dialog(), g_exitCode);
 }
 
 }  // namespace
@@ -59,10 +123,9 @@ void InterpretArguments(const std::vector<std::wstring>& arguments) {
   if (CompareStringOrdinal(arguments[1].c_str(), -1, L"/e", -1, TRUE) != CSTR_EQUAL) {
     return ReportBadCommandLine(texts::kBadCommandLine);
   }
-  if (!PathFileExistsW(arguments[2].c_str())) return ReportBadCommandLine(texts::kBadCommandLinePath);
-  LoadTaskListFile(arguments[2]);
-  RunTermination();
-  EndDialog(Dialog(), 0);
+  RunUnattended(arguments);
 }
+
+int CommandLineExitCode() { return g_exitCode; }
 
 }  // namespace nagitome

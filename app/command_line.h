@@ -12,4 +12,8 @@ void InterpretCommandLine();
 // The same for arguments already split (argument 0 is the program itself).
 void InterpretArguments(const std::vector<std::wstring>& arguments);
 
+// The process's exit code: set by "/e" (0 all ran, 1 an entry rejected or cut short, 2 the list
+// not loaded, 3 the log not written); 0 for every other start.
+int CommandLineExitCode();
+
 }  // namespace nagitome

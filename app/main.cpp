@@ -27,5 +27,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   services.interpretCommandLine = &nagitome::InterpretCommandLine;
   services.readmePath = &nagitome::ReadmePath;
   nagitome::RunMainDialog(instance, services);
-  return 0;
+  return nagitome::CommandLineExitCode();
 }
