@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 
 namespace nagitome {
 namespace {
@@ -85,29 +84,6 @@ TEST(TaskListTest, SelectionReportsOnlyAChangeAndEditsNeedOne) {
   EXPECT_EQ(Keywords(list), (Keys{L"a", L"c", L"b"}));
   EXPECT_EQ(list.SelectedIndex(), -1);
   EXPECT_TRUE(list.SelectEntry(1));  // even the row selected before reloads the editor
-}
-
-// Random sessions, the view confirming every row it is told to select: the list is never
-// empty, every selection and returned row is in range, and a fresh list is one blank entry.
-TEST(TaskListTest, RandomSessionsKeepTheInvariants) {
-  std::mt19937 rng(7);
-  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-  TaskList list;
-  EXPECT_EQ(list.Entries(), std::vector<TaskEntry>{MakeBlankEntry()});
-  EXPECT_EQ(list.SelectedIndex(), 0);
-  for (int step = 0; step < 5000; ++step) {
-    SCOPED_TRACE(step);
-    const int choice = pick(8);
-    int row = kNoRow;
-    if (choice == 6) list.ResetSelection();  // a whole refresh
-    else if (choice == 7) list.SelectEntry(pick(list.Count() + 2) - 1);  // rows out of range too
-    else if (choice != 5 || pick(50) == 0) row = Apply(list, static_cast<Op>(choice), L"k" + std::to_wstring(step));
-    ASSERT_GE(list.Count(), 1);
-    ASSERT_TRUE(row == kNoRow || (row >= 0 && row < list.Count())) << row;
-    if (row != kNoRow) list.SelectEntry(row);
-    ASSERT_GE(list.SelectedIndex(), -1);
-    ASSERT_LT(list.SelectedIndex(), list.Count());
-  }
 }
 
 }  // namespace
