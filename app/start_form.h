@@ -12,7 +12,7 @@ enum class StartAction { New, Open, Run, Preview, BadPath, BadArguments };
 
 struct StartForm {
   StartAction action = StartAction::New;
-  std::wstring list, report;  // report: "/p" only, empty for standard output
+  std::wstring list = {}, report = {};  // report: "/p" only, empty for standard output
   bool operator==(const StartForm&) const = default;
 };
 

@@ -41,18 +41,21 @@ TEST(EditorModelTest, RowTextsAndCheckMarksNameEveryValue) {
   EXPECT_EQ(EntryOfEditor(checks, L"").MatchMethod, M::Wildcard);
 }
 
+// The model changes, the rows the view must follow, and the edited entry after: -1 where the
+// view's selection of the new row reloads the editor, the row itself where a move keeps it.
 TEST(EditorModelTest, EntryCommandsNameTheRowsTheViewChanges) {
-  const struct { int selected; EntryCommand command; Keys after; RowChange change; } cases[] = {
-      {2, EntryCommand::Insert, {L"a", L"b", L"", L"c"}, {kNoRow, 2, 2}},
-      {0, EntryCommand::Delete, {L"b", L"c"}, {0, kNoRow, 0}},
-      {2, EntryCommand::Delete, {L"a", L"b"}, {2, kNoRow, 1}},
-      {2, EntryCommand::Up, {L"a", L"c", L"b"}, {2, 1, 1}},
-      {0, EntryCommand::Up, {L"a", L"b", L"c"}, {}},
-      {1, EntryCommand::Down, {L"a", L"c", L"b"}, {1, 2, 2}},
-      {2, EntryCommand::Down, {L"a", L"b", L"c"}, {}},
-      {1, EntryCommand::Update, {L"a", L"draft", L"c"}, {1, 1, 1}},
-      {-1, EntryCommand::Update, {L"a", L"b", L"c"}, {}},
-      {-1, EntryCommand::Insert, {L"a", L"b", L"c"}, {}},
+  const struct { int selected; EntryCommand command; Keys after; RowChange change; int selectedAfter; } cases[] = {
+      {2, EntryCommand::Insert, {L"a", L"b", L"", L"c"}, {kNoRow, 2, 2}, -1},
+      {0, EntryCommand::Delete, {L"b", L"c"}, {0, kNoRow, 0}, -1},
+      {1, EntryCommand::Delete, {L"a", L"c"}, {1, kNoRow, 1}, -1},
+      {2, EntryCommand::Delete, {L"a", L"b"}, {2, kNoRow, 1}, -1},
+      {2, EntryCommand::Up, {L"a", L"c", L"b"}, {2, 1, 1}, 1},
+      {0, EntryCommand::Up, {L"a", L"b", L"c"}, {}, 0},
+      {1, EntryCommand::Down, {L"a", L"c", L"b"}, {1, 2, 2}, 2},
+      {2, EntryCommand::Down, {L"a", L"b", L"c"}, {}, 2},
+      {1, EntryCommand::Update, {L"a", L"draft", L"c"}, {1, 1, 1}, 1},
+      {-1, EntryCommand::Update, {L"a", L"b", L"c"}, {}, -1},
+      {-1, EntryCommand::Insert, {L"a", L"b", L"c"}, {}, -1},
   };
   for (const auto& c : cases) {
     TaskList list;
@@ -62,6 +65,7 @@ TEST(EditorModelTest, EntryCommandsNameTheRowsTheViewChanges) {
     Keys keys;
     for (const TaskEntry& e : list.Entries()) keys.push_back(e.Keyword);
     EXPECT_EQ(keys, c.after);
+    EXPECT_EQ(list.SelectedIndex(), c.selectedAfter);
   }
   TaskList one;  // the only entry stays
   EXPECT_EQ(ApplyEntryCommand(one, EntryCommand::Delete), RowChange{});
