@@ -74,6 +74,11 @@ TEST_F(AboutDialogTest, LinkTurnsRedWhileThePointerIsOverIt) {
   GetClientRect(Link(), &link);
   const HWND ok = GetDlgItem(about_, IDOK);
   const POINT middle = MiddleOf(Link());
+  MoveMouse(middle);  // the underlined font and the brush exist while the dialog does
+  const HFONT underlined = LinkFont();
+  const HBRUSH brush = std::get<0>(LinkColours());
+  EXPECT_EQ(GetObjectType(underlined), static_cast<DWORD>(OBJ_FONT));
+  EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
   // Out past each edge, then onto the OK button; every hover starts over.
   for (const POINT out : {POINT{-1, middle.y}, POINT{middle.x, -1}, POINT{link.right, middle.y},
                           POINT{middle.x, link.bottom}, MiddleOf(ok)}) {
@@ -87,9 +92,11 @@ TEST_F(AboutDialogTest, LinkTurnsRedWhileThePointerIsOverIt) {
   }
   Send(ok, BM_CLICK);  // not held up by the link's capture
   EXPECT_TRUE(WaitForWindowGone(about_));
+  EXPECT_EQ(GetObjectType(underlined), 0u) << "underlined font left behind";
+  EXPECT_EQ(GetObjectType(brush), 0u) << "background brush left behind";
 }
 
-TEST_F(AboutDialogTest, ClickingTheLinkOpensTheHomePageAndKeepsTheDialog) {
+TEST_F(AboutDialogTest, ClickingTheLinkOpensTheHomePageAndKeepsTheDialogAndItsOwnerLocked) {
   StartDialog();
   OpenAbout();
   EXPECT_EQ(GetWindow(about_, GW_OWNER), Dialog());
@@ -97,10 +104,15 @@ TEST_F(AboutDialogTest, ClickingTheLinkOpensTheHomePageAndKeepsTheDialog) {
   MoveMouse(MiddleOf(Link()));
   Send(about_, WM_COMMAND, MAKEWPARAM(300, STN_CLICKED), reinterpret_cast<LPARAM>(Link()));
   Send(about_, WM_COMMAND, MAKEWPARAM(300, STN_DBLCLK), reinterpret_cast<LPARAM>(Link()));  // does nothing
-  EXPECT_EQ(ShellCalls(), (std::vector<ShellCall>{{nullptr, NAGITOME_HOME_PAGE}}));
   ExpectLook(false);
   EXPECT_TRUE(IsWindowVisible(about_));
+  Send(Dialog(), WM_COMMAND, MAKEWPARAM(1006, BN_CLICKED));  // the main dialog ignores its commands meanwhile
+  Send(Dialog(), WM_COMMAND, MAKEWPARAM(1022, BN_CLICKED));
+  EXPECT_EQ(ShellCalls(), (std::vector<ShellCall>{{nullptr, NAGITOME_HOME_PAGE}}));
+  EXPECT_EQ(TheTaskList().Count(), 1);
   CloseAbout();
+  Click(1006);
+  EXPECT_EQ(ListView_GetItemCount(View()), 2);
 }
 
 struct EndCase {
@@ -147,20 +159,6 @@ INSTANTIATE_TEST_SUITE_P(Keys, AboutEndTest,
                                            EndCase{"EscapeKey", WM_KEYDOWN, VK_ESCAPE, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(AboutDialogTest, MainDialogIgnoresCommandsWhileAboutRuns) {
-  StartDialog();
-  OpenAbout();
-  Send(Dialog(), WM_COMMAND, MAKEWPARAM(1006, BN_CLICKED));
-  Send(Dialog(), WM_COMMAND, MAKEWPARAM(1022, BN_CLICKED));
-  EXPECT_EQ(ListView_GetItemCount(View()), 1);
-  EXPECT_EQ(TheTaskList().Count(), 1);
-  EXPECT_TRUE(ShellCalls().empty());
-  CloseAbout();
-  Click(1006);
-  EXPECT_EQ(ListView_GetItemCount(View()), 2);
-  EXPECT_EQ(TheTaskList().Count(), 2);
-}
-
 // Run at 96 DPI with the others, and by ui_test_144dpi in a prefix set to 144 DPI.
 TEST_F(AboutDialogTest, SizesOfOurOwnFollowTheDpi) {
   const char* wanted = std::getenv("NAGITOME_TEST_DPI");
@@ -202,20 +200,6 @@ TEST_F(AboutDialogTest, SizesOfOurOwnFollowTheDpi) {
   Send(about_, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&window));
   EXPECT_TRUE(WaitUntil([&] { return pictureSize() == 256 * dpi / 96; }));
   CloseAbout();
-}
-
-// The link's font and brush are made on opening and deleted on closing.
-TEST_F(AboutDialogTest, AnOpeningLeavesNoGdiObject) {
-  StartDialog();
-  OpenAbout();
-  MoveMouse(MiddleOf(Link()));
-  const HFONT underlined = LinkFont();
-  const HBRUSH brush = std::get<0>(LinkColours());
-  EXPECT_EQ(GetObjectType(underlined), static_cast<DWORD>(OBJ_FONT));
-  EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
-  CloseAbout();
-  EXPECT_EQ(GetObjectType(underlined), 0u) << "underlined font left behind";
-  EXPECT_EQ(GetObjectType(brush), 0u) << "background brush left behind";
 }
 
 }  // namespace

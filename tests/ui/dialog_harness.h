@@ -174,7 +174,7 @@ class DialogTest : public ::testing::Test {
     for (int i = 0; i < ListView_GetItemCount(View()); ++i) rows.push_back(Row(i));
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(SelectedRows(), std::vector<int>{TheTaskList().SelectedIndex()});
-    if (editorReloaded) EXPECT_EQ(EditorEntry(), TheTaskList().At(TheTaskList().SelectedIndex()));
+    if (editorReloaded) { EXPECT_EQ(EditorEntry(), TheTaskList().At(TheTaskList().SelectedIndex())); }
   }
 
   std::vector<CapturedMessage> Messages() {

@@ -77,7 +77,7 @@ TEST(TaskFileFormatTest, DecodesByMarkAndLineRules) {
   for (const auto& c : cases) {
     EXPECT_EQ(DecodeTaskList(c.bytes).accepted, c.accepted) << c.name;
     EXPECT_EQ(Decoded(c.bytes), Show(c.entries)) << c.name;
-    if (c.canonical) EXPECT_EQ(EncodeTaskList(c.entries), c.bytes) << c.name;
+    if (c.canonical) { EXPECT_EQ(EncodeTaskList(c.entries), c.bytes) << c.name; }
   }
   EXPECT_EQ(EncodeTaskList({Entry(0, 0, 0, L"a\nb")}), Utf16Le(u"0\t0\t0\ta\r\nb\r\n"));  // text mode: LF as CR LF
 }
@@ -302,10 +302,10 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
     EXPECT_EQ(SaveTaskListFile(path), saved);
     EXPECT_EQ(ReadFileBytes(dir_ / "current.txt"), saved ? EncodeTaskList(big) : "previous contents");
     EXPECT_EQ(Names(dir_), before);
-    if (saved || c.failWrite) EXPECT_EQ(store_.writes, saved ? 2 : c.failWrite);  // in pieces; none after a failure
+    if (saved || c.failWrite) { EXPECT_EQ(store_.writes, saved ? 2 : c.failWrite); }  // in pieces; none after a failure
     ExpectUnchanged(big, saved ? std::vector<std::wstring>{} : std::vector<std::wstring>{L"タスクリストファイルの書き込みに失敗しました。\n\n" + path});
 #ifdef _WIN32  // not hidden like the temporary file it was written as
-    if (saved) EXPECT_FALSE(GetFileAttributesW((L"\\\\?\\" + path).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    if (saved) { EXPECT_FALSE(GetFileAttributesW((L"\\\\?\\" + path).c_str()) & FILE_ATTRIBUTE_HIDDEN); }
 #endif
     SetReadOnly(dir_ / "current.txt", false);  // removable again
   }
