@@ -4,15 +4,87 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include "app/run_log.h"
+#include "app/run_log_file.h"
 #include "app/start_form.h"
+#include "app/window_station.h"
 #include "engine/win32/win32_desktop.h"
 #include "tasks/document.h"
 #include "tasks/message.h"
 #include "tasks/task_file.h"
 #include "tasks/task_list.h"
 #include "tasks/texts.h"
+#include "version.h"
 
 namespace nagitome {
+
+namespace {
+
+int g_exitCode = 0;
+
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD units = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  std::wstring full(units, L'\0');
+  const DWORD length = units ? GetFullPathNameW(path.c_str(), units, full.data(), nullptr) : 0;
+  if (length == 0 || length >= units) return path;
+  full.resize(length);
+  return full;
+}
+
+// After a bad command line the editor still shows the blank entry, as New would, so that
+// nothing acts on an editor that was never loaded.
+void ReportBadCommandLine(const wchar_t* message, const StartHooks& hooks) {
+  ShowError(message);
+  hooks.refreshView();
+}
+
+// "/e LIST [/log FILE]": exit code 0 when every entry ran to its end, 1 when one was rejected or
+// cut short, 2 when the list could not be loaded, 3 when only the log failed.
+void RunUnattended(const StartForm& form, const StartHooks& hooks) {
+  const bool visible = WindowStationVisible();
+  // Nobody could dismiss a box on an invisible station: the task would hang until it is killed.
+  if (!visible) SetMessageSink([](std::wstring_view, MessageIcon) {});
+  // "/log" without a file asks for a log that cannot be written.
+  RunLogFile log = form.logAsked ? RunLogFile(form.log) : RunLogFile();
+  const std::wstring& listPath = form.list;
+  log.Write(LogStartLine(FullPath(listPath), L"" NAGITOME_VERSION_STRING, GetCurrentProcessId()));
+
+  const auto fail = [&](const std::wstring& message) {
+    g_exitCode = 2;
+    log.Write(LogNotLoadedLine(message), false);
+    log.Write(LogEndLine({}, g_exitCode));
+  };
+  if (!PathFileExistsW(listPath.c_str())) {
+    fail(texts::kBadCommandLinePath);
+    if (!visible) return hooks.endDialog(g_exitCode);
+    return ReportBadCommandLine(texts::kBadCommandLinePath, hooks);  // the editor opens; exit code 2 after it
+  }
+  if (!LoadTaskListFile(listPath)) {  // it has shown its message where one can be seen
+    fail(FormatPathMessage(texts::kOpenFailed, listPath));
+    return hooks.endDialog(g_exitCode);
+  }
+
+  RunCounts counts;
+  Win32Desktop desktop;
+  const TerminationReport report = RunTermination(TheTaskList(), desktop, [&](const TerminationAction& action) {
+    // A close takes effect only after the run, but a taskkill may end this very process: what
+    // was done so far is on disk before one starts.
+    const bool close = action.endMethod == EndMethod::CloseWindow;
+    ++(close ? counts.closes : counts.kills);
+    log.Write(LogActionLine(action), !close);
+  });
+  for (const int i : report.invalidEntries) log.Write(LogEntryLine(false, i, TheTaskList().At(i).Keyword), false);
+  for (const int i : report.gaveUpEntries) log.Write(LogEntryLine(true, i, TheTaskList().At(i).Keyword), false);
+  counts.rejected = static_cast<int>(report.invalidEntries.size());
+  counts.cutShort = static_cast<int>(report.gaveUpEntries.size());
+  g_exitCode = counts.rejected + counts.cutShort > 0 ? 1 : 0;
+  if (g_exitCode == 0 && log.Failed()) g_exitCode = 3;
+  log.Write(LogEndLine(counts, g_exitCode));
+  if (g_exitCode == 0 && log.Failed()) g_exitCode = 3;  // the end line itself did not get through
+  hooks.endDialog(g_exitCode);
+}
+
+}  // namespace
 
 std::vector<std::wstring> CommandLineArguments() {
   int count = 0;
@@ -44,19 +116,15 @@ void InterpretArguments(const std::vector<std::wstring>& arguments, bool startWi
       LoadTaskListFile(form.list);
       return hooks.refreshView();
     case StartAction::Run:
-      LoadTaskListFile(form.list);
-      RunTaskList();
-      return hooks.endDialog(0);
-    // After a bad command line the editor still shows the blank entry, as New would, so that
-    // nothing acts on an editor that was never loaded.
+      return RunUnattended(form, hooks);
     case StartAction::BadPath:
-      ShowError(texts::kBadCommandLinePath);
-      return hooks.refreshView();
+      return ReportBadCommandLine(texts::kBadCommandLinePath, hooks);
     case StartAction::Preview:  // handled before the dialog exists
     case StartAction::BadArguments:
-      ShowError(texts::kBadCommandLine);
-      return hooks.refreshView();
+      return ReportBadCommandLine(texts::kBadCommandLine, hooks);
   }
 }
+
+int CommandLineExitCode() { return g_exitCode; }
 
 }  // namespace nagitome

@@ -27,4 +27,8 @@ TerminationReport RunTaskList();
 // The process command line, split as the system splits it.
 std::vector<std::wstring> CommandLineArguments();
 
+// The process's exit code: set by "/e" (0 all ran, 1 an entry rejected or cut short, 2 the list
+// not loaded, 3 the log not written); 0 for every other start.
+int CommandLineExitCode();
+
 }  // namespace nagitome

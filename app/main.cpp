@@ -33,5 +33,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   services.run = &nagitome::RunTaskList;
   services.readmePath = &nagitome::ReadmePath;
   nagitome::RunMainDialog(instance, services);
-  return 0;
+  return nagitome::CommandLineExitCode();
 }

@@ -8,6 +8,7 @@
 #include <regex>
 #include <string>
 
+#include "engine/bounded_regex.h"
 #include "engine/keyword_matcher.h"
 #include "engine/wildcard.h"
 
@@ -52,20 +53,35 @@ void BM_RegexCompileTypical(benchmark::State& state) {
 }
 BENCHMARK(BM_RegexCompileTypical);
 
+const wchar_t* const kOrdinary[] = {L"note(pad)?\\.exe|calc.*", L"note.*", L".*pad\\.exe"};
+const std::wstring kCandidates[] = {L"notepad.exe", L"explorer.exe", L"Calculator", L"svchost.exe"};
+
 void BM_RegexPreparedPerCandidate(benchmark::State& state) {
-  KeywordMatcher matcher(L"note(pad)?\\.exe|calc.*", MatchMethod::RegexIgnoreCase, kEndless);
-  const std::wstring texts[] = {L"notepad.exe", L"explorer.exe", L"Calculator", L"svchost.exe"};
+  KeywordMatcher matcher(kOrdinary[state.range(0)], MatchMethod::RegexIgnoreCase, kEndless);
   std::size_t i = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(matcher.Matches(texts[i++ & 3]));
+  for (auto _ : state) benchmark::DoNotOptimize(matcher.Matches(kCandidates[i++ & 3]));
 }
-BENCHMARK(BM_RegexPreparedPerCandidate);
+BENCHMARK(BM_RegexPreparedPerCandidate)->DenseRange(0, 2);
+
+// What the bound costs: the automaton on its own (0) against the same automaton counting its
+// steps (1), without the literal filter in front.
+void BM_BoundOverPlainAutomaton(benchmark::State& state) {
+  const std::wregex regex(L"note.*", std::regex::ECMAScript | std::regex::icase | std::regex_constants::__polynomial);
+  const auto deadline = std::chrono::steady_clock::now() + kEndless;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::wstring& text = kCandidates[i++ & 3];
+    if (state.range(0) == 0) benchmark::DoNotOptimize(std::regex_match(text, regex));
+    else benchmark::DoNotOptimize(BoundedRegexMatch(regex, text, deadline));
+  }
+}
+BENCHMARK(BM_BoundOverPlainAutomaton)->DenseRange(0, 1);
 
 // The facility's default (backtracking) executor on the same pattern, for comparison.
 void BM_DefaultExecutorPerCandidate(benchmark::State& state) {
-  const std::wregex regex(L"note(pad)?\\.exe|calc.*", std::regex::ECMAScript | std::regex::icase);
-  const std::wstring texts[] = {L"notepad.exe", L"explorer.exe", L"Calculator", L"svchost.exe"};
+  const std::wregex regex(kOrdinary[0], std::regex::ECMAScript | std::regex::icase);
   std::size_t i = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(std::regex_match(texts[i++ & 3], regex));
+  for (auto _ : state) benchmark::DoNotOptimize(std::regex_match(kCandidates[i++ & 3], regex));
 }
 BENCHMARK(BM_DefaultExecutorPerCandidate);
 
@@ -95,17 +111,21 @@ void BM_AdversarialRegexCompile(benchmark::State& state) {
 }
 BENCHMARK(BM_AdversarialRegexCompile)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
-// Back-references run exponentially; the run stops them at the entry's budget. Each abandoned
-// test keeps a core busy until exit, so run these on their own (--benchmark_filter=Backref).
-void BM_BackrefGivesUpAtTheBudget(benchmark::State& state) {
-  const wchar_t* patterns[] = {L"(a*)*\\1[b]", L"(a+)+\\1[b]", L"(a|aa)*\\1[c]"};
+// Patterns that would run for minutes or longer: each test stops at the entry's budget, on this
+// thread; "over_budget" is the time to give up over the budget.
+void BM_GivesUpAtTheBudget(benchmark::State& state) {
+  const wchar_t* patterns[] = {L"(a*)*\\1[b]", L"(a+)+\\1[b]", L"(a|aa)*\\1[c]", L"(?:.{0,900}){0,50}\\d"};
+  double seconds = 0;
   for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
     KeywordMatcher matcher(patterns[state.range(0)], MatchMethod::RegexCaseSensitive);
     benchmark::DoNotOptimize(matcher.Matches(kAs));
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!matcher.GaveUp()) state.SkipWithError("finished without giving up");
   }
+  state.counters["over_budget"] = seconds / std::chrono::duration<double>(kRegexBudgetPerEntry).count();
 }
-BENCHMARK(BM_BackrefGivesUpAtTheBudget)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GivesUpAtTheBudget)->DenseRange(0, 3)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace nagitome

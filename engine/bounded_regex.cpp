@@ -64,8 +64,8 @@ struct Budget {
   }
 };
 
-// A text position whose every reading is a step of the executor: both executors read the
-// text at each state they try, so the count follows their work.
+// A text position whose every reading or comparison is a step of the executor: both executors
+// do one or the other at the end of every path they try, so the count follows their work.
 class CountingIterator {
  public:
   using iterator_category = std::bidirectional_iterator_tag;
@@ -85,7 +85,13 @@ class CountingIterator {
   CountingIterator operator++(int) { CountingIterator was = *this; ++at_; return was; }
   CountingIterator& operator--() { --at_; return *this; }
   CountingIterator operator--(int) { CountingIterator was = *this; --at_; return was; }
-  bool operator==(const CountingIterator& other) const { return at_ == other.at_; }
+  // Repeats and the end of a match compare positions without reading the text: counted too,
+  // so a pattern that loops on empty repeats is bounded as well. A default position (as a
+  // repeat's first visit holds) has no budget of its own.
+  bool operator==(const CountingIterator& other) const {
+    if (Budget* budget = budget_ ? budget_ : other.budget_) budget->Step();
+    return at_ == other.at_;
+  }
 
  private:
   const wchar_t* at_ = nullptr;

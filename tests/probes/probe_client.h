@@ -62,8 +62,10 @@ class ChildProcess {
   ~ChildProcess() { Release(); }
 
   // Starts "exe" with the arguments (already quoted as needed), its standard output and error
-  // going to output when one is given (an inheritable handle); false if it could not start.
-  bool Start(const std::wstring& exe, const std::wstring& arguments, HANDLE output = nullptr) {
+  // going to output when one is given (an inheritable handle), on another desktop when one is
+  // named ("station\\desktop"); false if it could not start.
+  bool Start(const std::wstring& exe, const std::wstring& arguments, HANDLE output = nullptr,
+             std::wstring desktop = {}) {
     Release();
     std::wstring command = Quote(exe) + (arguments.empty() ? L"" : L" " + arguments);
     STARTUPINFOW startup{};
@@ -72,6 +74,7 @@ class ChildProcess {
       startup.dwFlags = STARTF_USESTDHANDLES;
       startup.hStdOutput = startup.hStdError = output;
     }
+    if (!desktop.empty()) startup.lpDesktop = desktop.data();
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, output != nullptr, 0, nullptr, nullptr,
                         &startup, &info)) {
@@ -127,6 +130,7 @@ inline int CountLines(const std::wstring& path, const std::string& line) {
 struct WindowProbeOptions {
   bool ignoreClose = false;
   bool hidden = false;
+  int count = 1;
 };
 
 // probe_window.exe, copied under its own image name, showing windows of one title and class.
@@ -153,6 +157,7 @@ inline bool StartWindowProbe(const TempFolder& folder, WindowProbe& probe, const
   std::wstring arguments = Quote(title) + L" " + Quote(className) + L" " + Quote(probe.resultFile);
   if (options.ignoreClose) arguments += L" --ignore-close";
   if (options.hidden) arguments += L" --hidden";
+  if (options.count != 1) arguments += L" --count " + std::to_wstring(options.count);
   if (!probe.process.Start(exe, arguments)) return false;
   return WaitUntil([&] { return CountLines(probe.resultFile, "ready") == 1 || !probe.process.Running(); }, 30000) &&
          probe.process.Running();
@@ -163,6 +168,21 @@ inline bool StartProcessProbe(const TempFolder& folder, ChildProcess& process, c
   const std::wstring exe = folder.File(imageName);
   if (!CopyFileW(ProcessProbeExe().c_str(), exe.c_str(), TRUE)) return false;
   return process.Start(exe, L"120");
+}
+
+// "station\\desktop" on a window station of this process's own making, which nobody sees (it
+// lacks WSF_VISIBLE): where a task runs "whether the user is logged on or not". Empty on failure.
+inline std::wstring InvisibleDesktop() {
+  static const std::wstring name = [] {
+    const std::wstring station = L"NagitomeHidden" + UniqueSuffix();
+    HWINSTA created = CreateWindowStationW(station.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
+    HWINSTA own = GetProcessWindowStation();
+    if (!created || !SetProcessWindowStation(created)) return std::wstring();
+    const bool desktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr) != nullptr;
+    SetProcessWindowStation(own);
+    return desktop ? station + L"\\Default" : std::wstring();
+  }();
+  return name;
 }
 
 // The image name of a running process (QueryFullProcessImageNameW), empty if unknown.

@@ -81,7 +81,10 @@ TEST(StartFormTest, ArgumentsChooseTheAction) {
       {{L"gone.txt"}, false, L"", {A::BadPath, L"gone.txt"}},
       {{L"/e", L"ok.txt"}, false, L"", {A::Run, L"ok.txt"}},
       {{L"/E", L"ok.txt", L"x"}, false, L"", {A::Run, L"ok.txt"}},
-      {{L"/e", L"gone.txt"}, false, L"", {A::BadPath, L"gone.txt"}},
+      {{L"/e", L"gone.txt"}, false, L"", {A::Run, L"gone.txt"}},  // the run logs it
+      {{L"/e", L"l.txt", L"/LOG", L"r.log"}, false, L"", {A::Run, L"l.txt", L"", true, L"r.log"}},
+      {{L"/e", L"l.txt", L"/log"}, false, L"", {A::Run, L"l.txt", L"", true}},
+      {{L"/e", L"l.txt", L"/logs", L"r.log"}, false, L"", {A::Run, L"l.txt"}},
       {{L"/x", L"ok.txt"}, false, L"", {A::BadArguments}},
       {{L"/ee", L"ok.txt"}, false, L"", {A::BadArguments}},
       {{L"ok.txt", L"ok.txt"}, false, L"", {A::BadArguments}},

@@ -88,6 +88,7 @@ TEST(KeywordMatcherTest, HostilePatternsAreBoundedOnTheAskingThread) {
       {nested, as, 10s, kYes},        {L"a{100000}", as, 50ms, kNo},
       {L"(a*)*\\1[b]", as, 50ms, kGaveUp}, {L"(a+)+\\1[b]", as, 50ms, kGaveUp}, {L"(a|aa)*\\1[c]", as, 50ms, kGaveUp},
       {L"(?:.{0,900}){0,50}\\d", as, 50ms, kGaveUp},
+      {L"()\\1=**a=***.************a*y*.*\\x1f", L"aa", 50ms, kGaveUp},  // repeats of nothing
   };
   for (const auto& c : cases) {
     KeywordMatcher matcher(c.keyword, kCase, c.budget);

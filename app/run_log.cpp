@@ -1,0 +1,64 @@
+#include "app/run_log.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "engine/report_text.h"
+#include "tasks/utf8.h"
+
+namespace nagitome {
+
+namespace {
+
+// At least eight upper-case digits, as handles are usually shown.
+std::wstring Hex(std::uint64_t value) {
+  std::wstring digits;
+  for (int shown = 0; value != 0 || shown < 8; ++shown, value >>= 4) digits.insert(0, 1, L"0123456789ABCDEF"[value & 15]);
+  return digits;
+}
+
+}  // namespace
+
+std::string FormatLogTime(const LogTime& t) {
+  const int offset = std::abs(t.offsetMinutes);
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", t.year, t.month, t.day,
+                t.hour, t.minute, t.second, t.milliseconds, t.offsetMinutes < 0 ? '-' : '+', offset / 60,
+                offset % 60);
+  return text;
+}
+
+std::string LogLineBytes(const LogTime& time, std::wstring_view fields) {
+  return FormatLogTime(time) + "\t" + ToUtf8(fields) + "\r\n";
+}
+
+std::wstring LogStartLine(std::wstring_view listPath, std::wstring_view version, std::uint32_t processId) {
+  return L"start\t" + EscapeReportText(listPath) + L"\t" + std::wstring(version) + L"\tpid " +
+         std::to_wstring(processId);
+}
+
+std::wstring LogActionLine(const TerminationAction& action) {
+  std::wstring line;
+  if (action.endMethod == EndMethod::CloseWindow) {
+    line = L"close\t0x" + Hex(action.window);
+  } else {
+    line = L"taskkill\t" + std::to_wstring(action.processId);
+  }
+  return line + L"\t" + std::to_wstring(action.entryIndex + 1) + L"\t" + EscapeReportText(action.processName) +
+         L"\t" + EscapeReportText(action.matchedText);
+}
+
+std::wstring LogEntryLine(bool cutShort, int entryIndex, std::wstring_view keyword) {
+  return std::wstring(cutShort ? L"cut short\t" : L"rejected\t") + std::to_wstring(entryIndex + 1) + L"\t" +
+         EscapeReportText(keyword);
+}
+
+std::wstring LogNotLoadedLine(std::wstring_view message) { return L"not loaded\t" + EscapeReportText(message); }
+
+std::wstring LogEndLine(const RunCounts& c, int exitCode) {
+  return L"end\tcloses " + std::to_wstring(c.closes) + L"\tkills " + std::to_wstring(c.kills) + L"\trejected " +
+         std::to_wstring(c.rejected) + L"\tcut short " + std::to_wstring(c.cutShort) + L"\texit " +
+         std::to_wstring(exitCode);
+}
+
+}  // namespace nagitome
