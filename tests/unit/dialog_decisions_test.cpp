@@ -37,7 +37,7 @@ TEST(EditorModelTest, RowTextsAndCheckMarksNameEveryValue) {
   }
   EditorChecks checks{};  // never loaded: the first values
   EXPECT_EQ(EntryOfEditor(checks, L"x"), (TaskEntry{E::CloseWindow, T::WindowTitle, M::Wildcard, L"x"}));
-  checks[7] = checks[9] = true;  // the case box of a wildcard is kept but does not count
+  checks[7] = checks[8] = checks[9] = true;  // the wildcard radio wins; its case box is kept but does not count
   EXPECT_EQ(EntryOfEditor(checks, L"").MatchMethod, M::Wildcard);
 }
 
@@ -69,6 +69,7 @@ TEST(EditorModelTest, EntryCommandsNameTheRowsTheViewChanges) {
   }
   TaskList one;  // the only entry stays
   EXPECT_EQ(ApplyEntryCommand(one, EntryCommand::Delete), RowChange{});
+  EXPECT_EQ(one.Count(), 1);
 }
 
 TEST(StartFormTest, ArgumentsChooseTheAction) {
