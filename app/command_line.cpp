@@ -6,23 +6,19 @@
 
 #include "app/run_log.h"
 #include "app/run_log_file.h"
+#include "app/start_form.h"
 #include "app/window_station.h"
 #include "engine/win32/win32_desktop.h"
-#include "resource.h"
-#include "version.h"
 #include "tasks/document.h"
-#include "tasks/task_list.h"
 #include "tasks/message.h"
 #include "tasks/task_file.h"
+#include "tasks/task_list.h"
 #include "tasks/texts.h"
-#include "ui/list_view.h"
-#include "ui/main_dialog.h"
+#include "version.h"
 
 namespace nagitome {
 
 namespace {
-
-HWND Dialog() { return static_cast<HWND>(MainWindow()); }
 
 int g_exitCode = 0;
 
@@ -37,22 +33,20 @@ std::wstring FullPath(const std::wstring& path) {
 
 // After a bad command line the editor still shows the blank entry, as New would, so that
 // nothing acts on an editor that was never loaded.
-void ReportBadCommandLine(const wchar_t* message) {
+void ReportBadCommandLine(const wchar_t* message, const StartHooks& hooks) {
   ShowError(message);
-  RefreshTaskListView();
+  hooks.refreshView();
 }
 
 // "/e LIST [/log FILE]": exit code 0 when every entry ran to its end, 1 when one was rejected or
 // cut short, 2 when the list could not be loaded, 3 when only the log failed.
-void RunUnattended(const std::vector<std::wstring>& arguments) {
+void RunUnattended(const StartForm& form, const StartHooks& hooks) {
   const bool visible = WindowStationVisible();
   // Nobody could dismiss a box on an invisible station: the task would hang until it is killed.
   if (!visible) SetMessageSink([](std::wstring_view, MessageIcon) {});
-  const bool logAsked = arguments.size() > 3 &&
-                        CompareStringOrdinal(arguments[3].c_str(), -1, L"/log", -1, TRUE) == CSTR_EQUAL;
   // "/log" without a file asks for a log that cannot be written.
-  RunLogFile log = logAsked ? RunLogFile(arguments.size() > 4 ? arguments[4] : std::wstring()) : RunLogFile();
-  const std::wstring& listPath = arguments[2];
+  RunLogFile log = form.logAsked ? RunLogFile(form.log) : RunLogFile();
+  const std::wstring& listPath = form.list;
   log.Write(LogStartLine(FullPath(listPath), L"" NAGITOME_VERSION_STRING, GetCurrentProcessId()));
 
   const auto fail = [&](const std::wstring& message) {
@@ -62,12 +56,12 @@ void RunUnattended(const std::vector<std::wstring>& arguments) {
   };
   if (!PathFileExistsW(listPath.c_str())) {
     fail(texts::kBadCommandLinePath);
-    if (!visible) return (void)EndDialog(Dialog(), g_exitCode);
-    return ReportBadCommandLine(texts::kBadCommandLinePath);  // the editor opens; exit code 2 after it
+    if (!visible) return hooks.endDialog(g_exitCode);
+    return ReportBadCommandLine(texts::kBadCommandLinePath, hooks);  // the editor opens; exit code 2 after it
   }
   if (!LoadTaskListFile(listPath)) {  // it has shown its message where one can be seen
     fail(FormatPathMessage(texts::kOpenFailed, listPath));
-    return (void)EndDialog(Dialog(), g_exitCode);
+    return hooks.endDialog(g_exitCode);
   }
 
   RunCounts counts;
@@ -87,12 +81,12 @@ void RunUnattended(const std::vector<std::wstring>& arguments) {
   if (g_exitCode == 0 && log.Failed()) g_exitCode = 3;
   log.Write(LogEndLine(counts, g_exitCode));
   if (g_exitCode == 0 && log.Failed()) g_exitCode = 3;  // the end line itself did not get through
-  EndDialog(Dialog(), g_exitCode);
+  hooks.endDialog(g_exitCode);
 }
 
 }  // namespace
 
-void InterpretCommandLine() {
+std::vector<std::wstring> CommandLineArguments() {
   int count = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::wstring> arguments;
@@ -100,30 +94,35 @@ void InterpretCommandLine() {
     arguments.assign(argv, argv + count);
     LocalFree(argv);
   }
-  InterpretArguments(arguments);
+  return arguments;
 }
 
-void InterpretArguments(const std::vector<std::wstring>& arguments) {
-  if (arguments.size() <= 1) {
-    const bool startWithRecent = IsDlgButtonChecked(Dialog(), IDC_START_RECENT) == BST_CHECKED;
-    if (startWithRecent && !RecentFilePath().empty()) {
-      LoadTaskListFile(RecentFilePath());
-      RefreshTaskListView();
-    } else {
-      NewTaskListCommand();
-    }
-    return;
+void InterpretCommandLine(bool startWithRecent, const StartHooks& hooks) {
+  InterpretArguments(CommandLineArguments(), startWithRecent, hooks);
+}
+
+TerminationReport RunTaskList() {
+  static Win32Desktop desktop;
+  return RunTermination(TheTaskList(), desktop);
+}
+
+void InterpretArguments(const std::vector<std::wstring>& arguments, bool startWithRecent, const StartHooks& hooks) {
+  const StartForm form = ReadStartForm(arguments, startWithRecent, RecentFilePath(),
+                                       [](const std::wstring& path) { return PathFileExistsW(path.c_str()) != FALSE; });
+  switch (form.action) {
+    case StartAction::New:
+      return hooks.newTaskList();
+    case StartAction::Open:
+      LoadTaskListFile(form.list);
+      return hooks.refreshView();
+    case StartAction::Run:
+      return RunUnattended(form, hooks);
+    case StartAction::BadPath:
+      return ReportBadCommandLine(texts::kBadCommandLinePath, hooks);
+    case StartAction::Preview:  // handled before the dialog exists
+    case StartAction::BadArguments:
+      return ReportBadCommandLine(texts::kBadCommandLine, hooks);
   }
-  if (arguments.size() == 2) {
-    if (!PathFileExistsW(arguments[1].c_str())) return ReportBadCommandLine(texts::kBadCommandLinePath);
-    LoadTaskListFile(arguments[1]);
-    RefreshTaskListView();
-    return;
-  }
-  if (CompareStringOrdinal(arguments[1].c_str(), -1, L"/e", -1, TRUE) != CSTR_EQUAL) {
-    return ReportBadCommandLine(texts::kBadCommandLine);
-  }
-  RunUnattended(arguments);
 }
 
 int CommandLineExitCode() { return g_exitCode; }

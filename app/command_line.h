@@ -1,16 +1,31 @@
-// The start-up forms: no argument, one task list path, or "/e" and a path (run once, exit).
+// The start-up forms acted on inside the main dialog's initialisation.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "engine/termination.h"
+
 namespace nagitome {
 
-// Splits the process command line and acts on it; called by the main dialog's initialisation.
-void InterpretCommandLine();
+// What the start-up does to the dialog it runs in.
+struct StartHooks {
+  void (*refreshView)() = nullptr;
+  void (*newTaskList)() = nullptr;
+  void (*endDialog)(long long result) = nullptr;
+};
+
+// Splits the process command line and acts on it.
+void InterpretCommandLine(bool startWithRecent, const StartHooks& hooks);
 
 // The same for arguments already split (argument 0 is the program itself).
-void InterpretArguments(const std::vector<std::wstring>& arguments);
+void InterpretArguments(const std::vector<std::wstring>& arguments, bool startWithRecent, const StartHooks& hooks);
+
+// The task list over the real desktop.
+TerminationReport RunTaskList();
+
+// The process command line, split as the system splits it.
+std::vector<std::wstring> CommandLineArguments();
 
 // The process's exit code: set by "/e" (0 all ran, 1 an entry rejected or cut short, 2 the list
 // not loaded, 3 the log not written); 0 for every other start.

@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "tasks/task_list.h"
 #include "ui/main_dialog.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -21,10 +22,15 @@ const bool g_initialized = [] {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // "/p" previews without ever creating a window.
   if (const std::optional<int> code = nagitome::RunPreviewCommandLine()) return *code;
+  nagitome::SetMessageSink(&nagitome::ShowMessageBox);
   nagitome::MainDialogServices services;
   services.readSettings = &nagitome::ReadSettings;
   services.writeSettings = [](bool startWithRecent) { nagitome::WriteSettings(startWithRecent); };
-  services.interpretCommandLine = &nagitome::InterpretCommandLine;
+  services.interpretCommandLine = [](bool startWithRecent) {
+    nagitome::InterpretCommandLine(
+        startWithRecent, {&nagitome::RefreshTaskListView, &nagitome::NewTaskListCommand, &nagitome::EndMainDialog});
+  };
+  services.run = &nagitome::RunTaskList;
   services.readmePath = &nagitome::ReadmePath;
   nagitome::RunMainDialog(instance, services);
   return nagitome::CommandLineExitCode();

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/command_line.h"
+#include "app/start_form.h"
 #include "engine/preview.h"
 #include "engine/win32/win32_desktop.h"
 #include "tasks/file_store.h"
@@ -70,10 +72,9 @@ bool WriteReport(const std::wstring& path, const std::string& report) {
 }  // namespace
 
 std::optional<int> RunPreviewCommand(const std::vector<std::wstring>& arguments) {
-  if (arguments.size() < 3 || CompareStringOrdinal(arguments[1].c_str(), -1, L"/p", -1, TRUE) != CSTR_EQUAL) {
-    return std::nullopt;
-  }
-  const std::wstring& listPath = arguments[2];
+  const StartForm form = ReadStartForm(arguments, false, {}, [](const std::wstring&) { return true; });
+  if (form.action != StartAction::Preview) return std::nullopt;
+  const std::wstring& listPath = form.list;
   if (!PathFileExistsW(listPath.c_str())) {
     Complain(texts::kBadCommandLinePath, listPath);
     return kPreviewListNotLoaded;
@@ -86,21 +87,14 @@ std::optional<int> RunPreviewCommand(const std::vector<std::wstring>& arguments)
 
   Win32Desktop desktop;
   const std::string report = FormatPreviewReport(PreviewTermination(TheTaskList(), desktop));
-  if (arguments.size() >= 4) {
-    if (WriteReport(arguments[3], report)) return kPreviewDone;
-    Complain(texts::kPreviewReportFailed, arguments[3]);
+  if (!form.report.empty()) {
+    if (WriteReport(form.report, report)) return kPreviewDone;
+    Complain(texts::kPreviewReportFailed, form.report);
     return kPreviewReportNotWritten;
   }
   return WriteOut(STD_OUTPUT_HANDLE, report) ? kPreviewDone : kPreviewReportNotWritten;
 }
 
-std::optional<int> RunPreviewCommandLine() {
-  int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!argv) return std::nullopt;
-  const std::vector<std::wstring> arguments(argv, argv + count);
-  LocalFree(argv);
-  return RunPreviewCommand(arguments);
-}
+std::optional<int> RunPreviewCommandLine() { return RunPreviewCommand(CommandLineArguments()); }
 
 }  // namespace nagitome

@@ -14,13 +14,12 @@ namespace {
 constexpr wchar_t kSection[] = L"LATEST_FILE";
 constexpr wchar_t kEnabledKey[] = L"ENABLED";
 constexpr wchar_t kPathKey[] = L"PATH";
-constexpr DWORD kTextUnits = 1024;
 constexpr std::size_t kMessageUnits = 512;
 
 std::wstring ComputeExeDir() {
-  wchar_t path[kTextUnits];
-  const DWORD length = GetModuleFileNameW(nullptr, path, kTextUnits);
-  if (length == 0 || length >= kTextUnits) return {};
+  wchar_t path[kTextBufferUnits];
+  const DWORD length = GetModuleFileNameW(nullptr, path, kTextBufferUnits);
+  if (length == 0 || length >= kTextBufferUnits) return {};
   std::wstring dir(path, length);
   const std::size_t slash = dir.find_last_of(L"\\/");
   dir.resize(slash == std::wstring::npos ? 0 : slash + 1);
@@ -28,8 +27,8 @@ std::wstring ComputeExeDir() {
 }
 
 std::wstring ComputeSettingsPath() {
-  wchar_t name[kTextUnits] = {};
-  DWORD size = kTextUnits;
+  wchar_t name[kTextBufferUnits] = {};
+  DWORD size = kTextBufferUnits;
   if (!GetUserNameW(name, &size)) name[0] = L'\0';
   return ExeDir() + name + L" Nagitome.ini";
 }
@@ -73,8 +72,8 @@ void InitializePaths() {
 }
 
 bool ReadSettings() {
-  wchar_t path[kTextUnits] = {};
-  GetPrivateProfileStringW(kSection, kPathKey, L"", path, kTextUnits, SettingsPath().c_str());
+  wchar_t path[kTextBufferUnits] = {};
+  GetPrivateProfileStringW(kSection, kPathKey, L"", path, kTextBufferUnits, SettingsPath().c_str());
   AssignPath(RecentFilePath(), path);
   return GetPrivateProfileIntW(kSection, kEnabledKey, 0, SettingsPath().c_str()) != 0;
 }

@@ -8,7 +8,7 @@ namespace nagitome {
 
 namespace {
 
-constexpr std::size_t kMessageUnits = 1024;
+constexpr std::size_t kMessageUnits = kTextBufferUnits;
 constexpr std::size_t kShownKeywordUnits = 48;
 constexpr std::size_t kShownRows = 10;
 

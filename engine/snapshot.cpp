@@ -43,20 +43,16 @@ void TakeWindowSnapshot(Desktop& desktop) {
   // Opening a process costs more than reading a window; most windows share a few processes.
   std::unordered_map<std::uint32_t, std::wstring> names;
   desktop.EnumerateWindows([&](RawWindow&& raw) {
-    try {
-      WindowInfo info;
-      info.window = raw.handle;
-      info.processId = raw.processId;
-      info.title = Cut(std::move(raw.title));
-      info.className = Cut(std::move(raw.className));
-      info.combinedText = Cut(info.title + L'（' + info.className + L'）');
-      auto [name, added] = names.try_emplace(info.processId);
-      if (added) name->second = ProcessImageName(desktop, info.processId);
-      info.processName = name->second;
-      g_windows.push_back(std::move(info));
-    } catch (const std::bad_alloc&) {
-      // A record that cannot be allocated is left out.
-    }
+    WindowInfo info;
+    info.window = raw.handle;
+    info.processId = raw.processId;
+    info.title = Cut(std::move(raw.title));
+    info.className = Cut(std::move(raw.className));
+    info.combinedText = Cut(info.title + L'（' + info.className + L'）');
+    auto [name, added] = names.try_emplace(info.processId);
+    if (added) name->second = ProcessImageName(desktop, info.processId);
+    info.processName = name->second;
+    g_windows.push_back(std::move(info));
   });
 }
 

@@ -1,10 +1,6 @@
 #include "tasks/document.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
-#include "tasks/message.h"
+#include <utility>
 
 #include "tasks/task_entry.h"
 #include "tasks/texts.h"
@@ -69,10 +65,14 @@ std::wstring FormatPathMessage(std::wstring_view message, std::wstring_view path
   return text;
 }
 
+namespace {
+TitleSink g_titleSink;  // used only once the program runs, never during static initialisation
+}  // namespace
+
+void SetTitleSink(TitleSink sink) { g_titleSink = std::move(sink); }
+
 void UpdateWindowTitle() {
-#ifdef _WIN32
-  if (MainWindow()) SetWindowTextW(static_cast<HWND>(MainWindow()), FormatWindowTitle(CurrentFilePath()).c_str());
-#endif
+  if (g_titleSink) g_titleSink(FormatWindowTitle(CurrentFilePath()));
 }
 
 }  // namespace nagitome

@@ -2,8 +2,11 @@
 // that name a path.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
+
+#include "tasks/task_entry.h"
 
 namespace nagitome {
 
@@ -20,9 +23,11 @@ std::wstring FormatWindowTitle(std::wstring_view path);
 // "<message>\n\n<path>" in at most capacity - 1 units. A path too long for it keeps its end,
 // which names the file, behind "...".
 std::wstring FormatPathMessage(std::wstring_view message, std::wstring_view path,
-                               std::size_t capacity = 1024);
+                               std::size_t capacity = kMaxTextUnits + 1);
 
-// Sets the main dialog's title from CurrentFilePath.
+// Hands FormatWindowTitle(CurrentFilePath()) to the sink: the main dialog's title, or a test.
 void UpdateWindowTitle();
+using TitleSink = std::function<void(std::wstring_view title)>;
+void SetTitleSink(TitleSink sink);
 
 }  // namespace nagitome

@@ -64,7 +64,11 @@ class PosixFileStore final : public FileStore {
   std::unique_ptr<FileWriter> BeginWrite(const std::wstring& path) override {
     std::string target = NarrowPath(path);
     struct stat st {};
-    if (stat(target.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || access(target.c_str(), W_OK) != 0)) return nullptr;
+    // Read-only by its mode even for root, as the read-only attribute is on Windows.
+    if (stat(target.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+                                           access(target.c_str(), W_OK) != 0)) {
+      return nullptr;
+    }
     // A short name of our own: the target's name may already be as long as a name can be.
     std::string temp = target.substr(0, target.rfind('/') + 1) + "~ngtXXXXXX";
     const int fd = mkstemp(temp.data());

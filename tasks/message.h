@@ -1,4 +1,5 @@
-// Every message box of the program goes through here, so tests can capture them.
+// Every message box of the program goes through here: the shell puts the real box in, tests
+// their capture.
 #pragma once
 
 #include <functional>
@@ -9,16 +10,11 @@ namespace nagitome {
 
 enum class MessageIcon { Error, Warning, Information };
 
-// A modal box owned by the main dialog, caption "Nagitome", OK button.
+// Hands the text to the sink; without one (a host build, a test) it goes to standard error.
 void ShowMessage(std::wstring_view text, MessageIcon icon);
 inline void ShowError(std::wstring_view text) { ShowMessage(text, MessageIcon::Error); }
 
-// Tests divert the boxes; an empty function restores the real ones.
 using MessageSink = std::function<void(std::wstring_view text, MessageIcon icon)>;
 void SetMessageSink(MessageSink sink);
-
-// The main dialog's window handle (an HWND), owner of every box; null before it exists.
-void SetMainWindow(void* hwnd);
-void* MainWindow();
 
 }  // namespace nagitome

@@ -7,8 +7,10 @@
 
 namespace nagitome {
 
-// Longest text a fixed 1024-unit buffer holds: keywords, titles, paths.
-inline constexpr std::size_t kMaxTextUnits = 1023;
+// The one size of every fixed text buffer (keywords, titles, class names, paths, messages),
+// and the longest text one holds.
+inline constexpr std::size_t kTextBufferUnits = 1024;
+inline constexpr std::size_t kMaxTextUnits = kTextBufferUnits - 1;
 
 enum class EndMethod : std::uint32_t { CloseWindow = 0, Taskkill = 1 };
 enum class MatchTarget : std::uint32_t { WindowTitle = 0, WindowClass = 1, TitleAndClass = 2, ProcessName = 3 };

@@ -92,11 +92,7 @@ void OnDestroy() {
   g_picture.reset();
 }
 
-}  // namespace
-
-COLORREF LinkColor() { return g_linkColor; }
-
-INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog(dialog);
@@ -139,6 +135,17 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
       return FALSE;
     default:
       return FALSE;
+  }
+}
+
+}  // namespace
+
+// No exception crosses into the system.
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    return HandleMessage(dialog, message, wParam, lParam);
+  } catch (...) {
+    return FALSE;
   }
 }
 

@@ -4,30 +4,30 @@
 #include <commdlg.h>
 
 #include "tasks/document.h"
-#include "tasks/message.h"
+#include "tasks/task_entry.h"
 #include "tasks/task_file.h"
 #include "tasks/texts.h"
+#include "ui/message_box.h"
 
 namespace nagitome {
 
 namespace {
 
-std::uint32_t g_openFilterIndex = 0;
-std::uint32_t g_saveFilterIndex = 0;
-
-constexpr DWORD kPathUnits = 1024;
+// The filter each dialog showed last, kept for the life of the process.
+DWORD g_openFilterIndex = 0;
+DWORD g_saveFilterIndex = 0;
 
 // Runs one dialog; the chosen path, or empty when cancelled.
 template <typename Show>
-std::wstring RunFileDialog(Show show, std::uint32_t& filterIndex, const wchar_t* title, DWORD flags) {
-  wchar_t path[kPathUnits] = {};
+std::wstring RunFileDialog(Show show, DWORD& filterIndex, const wchar_t* title, DWORD flags) {
+  wchar_t path[kTextBufferUnits] = {};
   OPENFILENAMEW request{};
   request.lStructSize = sizeof request;
-  request.hwndOwner = static_cast<HWND>(MainWindow());
+  request.hwndOwner = MainWindow();
   request.lpstrFilter = texts::kFileFilter;
   request.nFilterIndex = filterIndex;
   request.lpstrFile = path;
-  request.nMaxFile = kPathUnits;
+  request.nMaxFile = kTextBufferUnits;
   request.lpstrTitle = title;
   request.Flags = flags;
   if (!show(&request)) return {};
@@ -36,9 +36,6 @@ std::wstring RunFileDialog(Show show, std::uint32_t& filterIndex, const wchar_t*
 }
 
 }  // namespace
-
-std::uint32_t OpenFilterIndex() { return g_openFilterIndex; }
-std::uint32_t SaveFilterIndex() { return g_saveFilterIndex; }
 
 void ShowOpenDialog() {
   const std::wstring path = RunFileDialog(GetOpenFileNameW, g_openFilterIndex, texts::kOpenTitle,

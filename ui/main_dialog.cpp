@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <memory>
 #include <string>
 
 #include "engine/preview.h"
@@ -10,7 +11,6 @@
 #include "engine/win32/win32_desktop.h"
 #include "resource.h"
 #include "tasks/document.h"
-#include "tasks/message.h"
 #include "tasks/task_file.h"
 #include "tasks/task_list.h"
 #include "tasks/texts.h"
@@ -18,6 +18,7 @@
 #include "ui/dpi.h"
 #include "ui/file_dialogs.h"
 #include "ui/list_view.h"
+#include "ui/message_box.h"
 #include "ui/preview_dialog.h"
 #include "ui/shell.h"
 
@@ -29,11 +30,47 @@ HINSTANCE g_instance = nullptr;
 MainDialogServices g_services;
 bool g_aboutDialogActive = false;
 bool g_previewDialogActive = false;
+std::unique_ptr<ListViewWrapper> g_view;
 
-constexpr int kPathUnits = 1024;
+bool IsChecked(int id) { return IsDlgButtonChecked(MainWindow(), id) == BST_CHECKED; }
 
-bool StartWithRecentChecked(HWND dialog) {
-  return IsDlgButtonChecked(dialog, IDC_START_RECENT) == BST_CHECKED;
+void LoadEntryEditor() {
+  const TaskList& list = TheTaskList();
+  if (!list.HasSelection()) return;
+  const TaskEntry& entry = list.At(list.SelectedIndex());
+  const EditorState state = EditorStateOf(entry);
+  SetDlgItemTextW(MainWindow(), IDC_KEYWORD, entry.Keyword.c_str());
+  for (int i = 0; i < static_cast<int>(state.checks.size()); ++i) {
+    if (kFirstEditorButton + i != IDC_KEYWORD) {
+      CheckDlgButton(MainWindow(), kFirstEditorButton + i, state.checks[i] ? BST_CHECKED : BST_UNCHECKED);
+    }
+  }
+  EnableWindow(GetDlgItem(MainWindow(), IDC_METHOD_CASE), state.caseEnabled);
+}
+
+// What Update would store, edits not yet applied included.
+TaskEntry EntryInEditor() {
+  EditorChecks checks{};
+  for (int i = 0; i < static_cast<int>(checks.size()); ++i) checks[i] = IsChecked(kFirstEditorButton + i);
+  wchar_t keyword[kTextBufferUnits] = {};
+  GetDlgItemTextW(MainWindow(), IDC_KEYWORD, keyword, kTextBufferUnits);
+  return EntryOfEditor(checks, keyword);
+}
+
+// The list view's LVN_ITEMCHANGING: a newly selected row becomes the edited entry.
+void OnTaskListItemChanging(const NMLISTVIEW& change) {
+  if (!(change.uChanged & LVIF_STATE) || !(change.uNewState & LVIS_SELECTED)) return;
+  if (TheTaskList().SelectEntry(change.iItem)) LoadEntryEditor();
+}
+
+void RunEntryCommand(EntryCommand command) {
+  if (command != EntryCommand::Update && (!g_view || !g_view->Handle())) return;
+  TaskList& list = TheTaskList();
+  const RowChange change = ApplyEntryCommand(list, command, command == EntryCommand::Update ? EntryInEditor() : TaskEntry{});
+  if (!g_view) return;
+  if (change.removed != kNoRow) g_view->DeleteRow(change.removed);
+  if (change.inserted != kNoRow) g_view->InsertRow(change.inserted, RowTextsOf(list.At(change.inserted)));
+  if (change.selected != kNoRow) g_view->SelectRow(change.selected);
 }
 
 void HandleDroppedFiles(HDROP drop) {
@@ -43,15 +80,15 @@ void HandleDroppedFiles(HDROP drop) {
     ShowMessage(texts::kTooManyDropped, MessageIcon::Information);
     return;
   }
-  wchar_t path[kPathUnits] = {};
-  DragQueryFileW(drop, 0, path, kPathUnits);
+  wchar_t path[kTextBufferUnits] = {};
+  DragQueryFileW(drop, 0, path, kTextBufferUnits);
   DragFinish(drop);
   LoadTaskListFile(path);
   RefreshTaskListView();
 }
 
 void RunCommand() {
-  const TerminationReport report = RunTermination();
+  const TerminationReport report = g_services.run();
   const std::wstring message = RunWarningMessage(TheTaskList(), report);
   if (!message.empty()) ShowMessage(message, MessageIcon::Warning);
 }
@@ -109,14 +146,14 @@ bool OnCommand(HWND dialog, int id) {
       return true;
     case IDC_FILE_SAVE_AS: ShowSaveAsDialog(); return true;
     case IDC_RUN: RunCommand(); return true;
-    case IDC_ENTRY_NEW: InsertBlankEntryCommand(); return true;
-    case IDC_ENTRY_DELETE: DeleteEntryCommand(); return true;
-    case IDC_ENTRY_UP: MoveEntryUpCommand(); return true;
-    case IDC_ENTRY_DOWN: MoveEntryDownCommand(); return true;
+    case IDC_ENTRY_NEW: RunEntryCommand(EntryCommand::Insert); return true;
+    case IDC_ENTRY_DELETE: RunEntryCommand(EntryCommand::Delete); return true;
+    case IDC_ENTRY_UP: RunEntryCommand(EntryCommand::Up); return true;
+    case IDC_ENTRY_DOWN: RunEntryCommand(EntryCommand::Down); return true;
     case IDC_METHOD_WILDCARD: EnableWindow(GetDlgItem(dialog, IDC_METHOD_CASE), FALSE); return true;
     case IDC_METHOD_REGEX: EnableWindow(GetDlgItem(dialog, IDC_METHOD_CASE), TRUE); return true;
-    case IDC_ENTRY_UPDATE: StoreEntryEditor(); return true;
-    case IDC_START_RECENT: g_services.writeSettings(StartWithRecentChecked(dialog)); return true;
+    case IDC_ENTRY_UPDATE: RunEntryCommand(EntryCommand::Update); return true;
+    case IDC_START_RECENT: g_services.writeSettings(IsChecked(IDC_START_RECENT)); return true;
     case IDC_README: ShellOpen(dialog, g_services.readmePath()); return true;
     case IDC_ABOUT: OpenAboutDialog(dialog); return true;
     case IDM_PREVIEW_EDITED: PreviewCommand(dialog, true); return true;
@@ -130,15 +167,15 @@ void OnInitDialog(HWND dialog) {
       LoadImageW(g_instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_SHARED));
   SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   SetMainWindow(dialog);
-  auto view = std::make_unique<ListViewWrapper>();
-  view->CreateTaskListView(dialog, g_instance);
-  SetTaskListView(std::move(view));
+  SetTitleSink([dialog](std::wstring_view title) { SetWindowTextW(dialog, std::wstring(title).c_str()); });
+  g_view = std::make_unique<ListViewWrapper>();
+  g_view->CreateTaskListView(dialog, g_instance);
   CheckDlgButton(dialog, IDC_START_RECENT, g_services.readSettings() ? BST_CHECKED : BST_UNCHECKED);
-  g_services.interpretCommandLine();
+  g_services.interpretCommandLine(IsChecked(IDC_START_RECENT));
   DragAcceptFiles(dialog, TRUE);
 }
 
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog(dialog);
@@ -158,7 +195,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       ShowTaskListMenu(dialog, reinterpret_cast<HWND>(wParam), lParam);
       return TRUE;
     case WM_CLOSE:
-      g_services.writeSettings(StartWithRecentChecked(dialog));
+      g_services.writeSettings(IsChecked(IDC_START_RECENT));
       EndDialog(dialog, 0);
       return TRUE;
     case WM_DROPFILES:
@@ -168,16 +205,40 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       PostMessageW(dialog, kDpiChangeDone, LOWORD(wParam), 0);
       return FALSE;  // the dialog manager moves and scales the template's controls
     case kDpiChangeDone:
-      if (ListViewWrapper* view = TaskListView()) view->FollowDpi(static_cast<UINT>(wParam));
+      if (g_view) g_view->FollowDpi(static_cast<UINT>(wParam));
       return TRUE;
     default:
       return FALSE;
   }
 }
 
+// No exception crosses into the system: a message that failed (out of memory) is not handled.
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    return HandleMessage(dialog, message, wParam, lParam);
+  } catch (...) {
+    return FALSE;
+  }
+}
+
 }  // namespace
 
-bool AboutDialogActive() { return g_aboutDialogActive; }
+void RefreshTaskListView() {
+  TaskList& list = TheTaskList();
+  if (g_view && g_view->Handle()) {
+    // One repaint for the whole list instead of one per row.
+    SendMessageW(g_view->Handle(), WM_SETREDRAW, FALSE, 0);
+    g_view->DeleteAllRows();
+    SendMessageW(g_view->Handle(), LVM_SETITEMCOUNT, list.Count(), 0);
+    for (int i = 0; i < list.Count(); ++i) g_view->InsertRow(i, RowTextsOf(list.At(i)));
+    SendMessageW(g_view->Handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(g_view->Handle(), nullptr, TRUE);
+  }
+  list.ResetSelection();
+  if (g_view) g_view->SelectRow(0);
+}
+
+void EndMainDialog(long long result) { EndDialog(MainWindow(), result); }
 
 void NewTaskListCommand() {
   TheTaskList().NewTaskList();
@@ -190,7 +251,8 @@ INT_PTR RunMainDialog(HINSTANCE instance, const MainDialogServices& services) {
   g_instance = instance;
   g_services = services;
   const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
-  SetTaskListView(nullptr);
+  g_view.reset();
+  SetTitleSink({});
   SetMainWindow(nullptr);
   return result;
 }

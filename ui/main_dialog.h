@@ -1,10 +1,10 @@
-// The main dialog (template 100): the program's only window and its whole event loop.
+// The main dialog (template 100): the program's only window and its whole event loop, with the
+// task list view and the entry editor below it.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "engine/termination.h"
 
@@ -14,17 +14,19 @@ namespace nagitome {
 struct MainDialogServices {
   bool (*readSettings)() = nullptr;              // the start-with-recent-file flag
   void (*writeSettings)(bool startWithRecent) = nullptr;
-  void (*interpretCommandLine)() = nullptr;
+  void (*interpretCommandLine)(bool startWithRecent) = nullptr;
   std::wstring (*readmePath)() = nullptr;
+  TerminationReport (*run)() = nullptr;          // the task list over the real desktop
 };
 
 // Runs the dialog modally; returns when it ends, after the list view is destroyed.
 INT_PTR RunMainDialog(HINSTANCE instance, const MainDialogServices& services);
+void EndMainDialog(long long result);
 
 // New (1000): one blank entry, the view refreshed, the document untitled.
 void NewTaskListCommand();
 
-// True while the About dialog runs; the main dialog then ignores its commands.
-bool AboutDialogActive();
+// Rebuilds every row from the task list and selects row 0, which reloads the editor.
+void RefreshTaskListView();
 
 }  // namespace nagitome

@@ -109,7 +109,8 @@ void OnSize(HWND dialog, int width, int height) {
   InvalidateRect(dialog, nullptr, TRUE);
 }
 
-INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+// No exception crosses into the system.
+INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) try {
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog(dialog, *reinterpret_cast<const Preview*>(lParam));
@@ -131,6 +132,8 @@ INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     default:
       return FALSE;
   }
+} catch (...) {
+  return FALSE;
 }
 
 }  // namespace

@@ -8,10 +8,11 @@
 
 #include "app/settings.h"
 #include "bench_timing.h"
+#include "resource.h"
 #include "tasks/message.h"
 #include "tasks/task_list.h"
-#include "ui/list_view.h"
 #include "ui/main_dialog.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ void FillList(int count) {
   nagitome::TheTaskList().ReplaceEntries(std::move(entries));
 }
 
-void Measure() {
+void Measure(bool) {
   const int counts[] = {1, 1000, 10000};
   double refresh[3];
   for (int i = 0; i < 3; ++i) {
@@ -35,14 +36,15 @@ void Measure() {
   std::printf("RefreshTaskListView 10,000 entries: %8.2f ms (%.1fx one entry)\n", refresh[2], refresh[2] / refresh[0]);
 
   // On the 10,000-row view: each command touches its one or two rows only.
-  const double insert = MedianMs(5, [] { nagitome::InsertBlankEntryCommand(); });
-  const double remove = MedianMs(5, [] { nagitome::DeleteEntryCommand(); });
-  const double down = MedianMs(5, [] { nagitome::MoveEntryDownCommand(); });
-  const double update = MedianMs(5, [] { nagitome::StoreEntryEditor(); });
+  const auto command = [](WPARAM id) { return [id] { SendMessageW(nagitome::MainWindow(), WM_COMMAND, id, 0); }; };
+  const double insert = MedianMs(5, command(IDC_ENTRY_NEW));
+  const double remove = MedianMs(5, command(IDC_ENTRY_DELETE));
+  const double down = MedianMs(5, command(IDC_ENTRY_DOWN));
+  const double update = MedianMs(5, command(IDC_ENTRY_UPDATE));
   std::printf("single-entry commands on 10,000 rows: insert %.3f ms, delete %.3f ms, down %.3f ms, update %.3f ms\n",
               insert, remove, down, update);
   std::printf("ratio whole refresh / insert: %.0fx\n", refresh[2] / std::max(insert, 1e-3));
-  EndDialog(static_cast<HWND>(nagitome::MainWindow()), 0);
+  nagitome::EndMainDialog(0);
 }
 
 }  // namespace

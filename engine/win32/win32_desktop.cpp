@@ -7,28 +7,30 @@
 #include <string>
 
 #include "tasks/handle.h"
+#include "tasks/task_entry.h"
 
 namespace nagitome {
 
 namespace {
 
-constexpr int kTextUnits = 1024;
-
-BOOL CALLBACK VisitWindow(HWND hwnd, LPARAM param) {
+// No exception crosses into the system: a window whose record cannot be allocated is left out.
+BOOL CALLBACK VisitWindow(HWND hwnd, LPARAM param) try {
   const auto& visit = *reinterpret_cast<const std::function<void(RawWindow&&)>*>(param);
   RawWindow raw;
   raw.handle = reinterpret_cast<WindowHandle>(hwnd);
-  wchar_t buffer[kTextUnits];
+  wchar_t buffer[kTextBufferUnits];
   buffer[0] = L'\0';
-  GetWindowTextW(hwnd, buffer, kTextUnits);
+  GetWindowTextW(hwnd, buffer, kTextBufferUnits);
   raw.title = buffer;
   buffer[0] = L'\0';
-  GetClassNameW(hwnd, buffer, kTextUnits);
+  GetClassNameW(hwnd, buffer, kTextBufferUnits);
   raw.className = buffer;
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
   raw.processId = pid;
   visit(std::move(raw));
+  return TRUE;
+} catch (...) {
   return TRUE;
 }
 
@@ -50,8 +52,8 @@ bool Win32Desktop::EnumerateProcessIds(std::uint32_t* ids, std::uint32_t capacit
 std::wstring Win32Desktop::ProcessImagePath(std::uint32_t processId) {
   UniqueKernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
   if (!process) return {};
-  wchar_t path[kTextUnits];
-  const DWORD length = GetProcessImageFileNameW(process.get(), path, kTextUnits);
+  wchar_t path[kTextBufferUnits];
+  const DWORD length = GetProcessImageFileNameW(process.get(), path, kTextBufferUnits);
   process.reset();
   return std::wstring(path, length);
 }
@@ -80,11 +82,6 @@ std::wstring SystemCommandInterpreter() {
   if (folder.empty()) return {};
   if (folder.back() != L'\\') folder += L'\\';
   return folder + L"cmd.exe";
-}
-
-TerminationReport RunTermination() {
-  static Win32Desktop desktop;
-  return RunTermination(TheTaskList(), desktop);
 }
 
 }  // namespace nagitome

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "engine/desktop.h"
-#include "engine/termination.h"
 
 namespace nagitome {
 
@@ -20,8 +19,5 @@ class Win32Desktop final : public Desktop {
 // path runs instead; empty if the system directory is unknown.
 std::wstring SystemCommandInterpreter();
 std::wstring SystemDirectory();
-
-// The run over the process-wide task list and the real desktop.
-TerminationReport RunTermination();
 
 }  // namespace nagitome

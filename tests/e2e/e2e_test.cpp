@@ -133,60 +133,56 @@ class CommandLineRunTest : public ::testing::Test {
 };
 
 TEST_F(CommandLineRunTest, EndsExactlyWhatTheListNamesWithoutShowingAWindow) {
-  for (const wchar_t* flag : {L"/e", L"/E"}) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(flag)));
-    windows_.clear();
-    const std::wstring u = probes::UniqueSuffix();  // names differing in case only are one file
-    const std::vector<TaskEntry> list = {
-        {E::CloseWindow, T::WindowTitle, M::Wildcard, L"e2e wild " + u + L" *"},
-        {E::CloseWindow, T::WindowClass, M::Wildcard, L"E2eClass" + u},
-        {E::CloseWindow, T::TitleAndClass, M::RegexIgnoreCase, L"e2e regex " + u + L"（rx" + u + L"[a-z]+）"},
-        {E::CloseWindow, T::ProcessName, M::Wildcard, L"e2e-close-" + u + L"-?.exe"},
-        {E::Taskkill, T::ProcessName, M::Wildcard, L"e2e-kill-" + u + L".exe"},
-        {E::Taskkill, T::WindowTitle, M::RegexCaseSensitive, L"e2e kill title " + u},
-    };
-    const std::wstring listPath = WriteList(list);
-    struct Expect { WindowProbe* probe; int closes; bool ends; };
-    const std::vector<Expect> windows = {
-        {&Window(L"e2e wild " + u + L" alpha", L"Wild" + u), 1, true},
-        {&Window(L"e2e wild " + u + L" ", L"WildBare" + u), 0, false},  // the star wants a unit
-        {&Window(L"E2E wild " + u + L" alpha", L"WildCase" + u), 0, false},
-        {&Window(L"e2e class", L"E2eClass" + u), 1, true},
-        {&Window(L"e2e class", L"E2eClass" + u + L"x"), 0, false},
-        {&Window(L"E2E Regex " + u, L"rx" + u + L"main"), 1, true},
-        {&Window(L"E2E Regex " + u, L"rx" + u + L"9"), 0, false},
-        {&Window(L"E2E Regex " + u + L" more", L"rx" + u + L"main"), 0, false},
-        {&Window(L"e2e kill title " + u, L"KillTitle" + u, {.ignoreClose = true}), 0, true},
-        {&Window(L"E2E kill title " + u, L"KillTitleCase" + u, {.ignoreClose = true}), 0, false},
-        {&Window(L"by name", L"ByName" + u, {}, L"e2e-close-" + u + L"-d.exe"), 1, true},
-        {&Window(L"by name", L"ByName" + u, {}, L"e2e-close-" + u + L"-dd.exe"), 0, false},
-    };
-    ChildProcess killed, spared;
-    ASSERT_TRUE(StartProcessProbe(folder_, killed, L"e2e-kill-" + u + L".exe"));
-    ASSERT_TRUE(StartProcessProbe(folder_, spared, L"e2e-kill-" + u + L"x.exe"));
+  const std::wstring u = probes::UniqueSuffix();
+  const std::vector<TaskEntry> list = {
+      {E::CloseWindow, T::WindowTitle, M::Wildcard, L"e2e wild " + u + L" *"},
+      {E::CloseWindow, T::WindowClass, M::Wildcard, L"E2eClass" + u},
+      {E::CloseWindow, T::TitleAndClass, M::RegexIgnoreCase, L"e2e regex " + u + L"（rx" + u + L"[a-z]+）"},
+      {E::CloseWindow, T::ProcessName, M::Wildcard, L"e2e-close-" + u + L"-?.exe"},
+      {E::Taskkill, T::ProcessName, M::Wildcard, L"e2e-kill-" + u + L".exe"},
+      {E::Taskkill, T::WindowTitle, M::RegexCaseSensitive, L"e2e kill title " + u},
+  };
+  const std::wstring listPath = WriteList(list);
+  struct Expect { WindowProbe* probe; int closes; bool ends; };
+  const std::vector<Expect> windows = {
+      {&Window(L"e2e wild " + u + L" alpha", L"Wild" + u), 1, true},
+      {&Window(L"e2e wild " + u + L" ", L"WildBare" + u), 0, false},  // the star wants a unit
+      {&Window(L"E2E wild " + u + L" alpha", L"WildCase" + u), 0, false},
+      {&Window(L"e2e class", L"E2eClass" + u), 1, true},
+      {&Window(L"e2e class", L"E2eClass" + u + L"x"), 0, false},
+      {&Window(L"E2E Regex " + u, L"rx" + u + L"main"), 1, true},
+      {&Window(L"E2E Regex " + u, L"rx" + u + L"9"), 0, false},
+      {&Window(L"E2E Regex " + u + L" more", L"rx" + u + L"main"), 0, false},
+      {&Window(L"e2e kill title " + u, L"KillTitle" + u, {.ignoreClose = true}), 0, true},
+      {&Window(L"E2E kill title " + u, L"KillTitleCase" + u, {.ignoreClose = true}), 0, false},
+      {&Window(L"by name", L"ByName" + u, {}, L"e2e-close-" + u + L"-d.exe"), 1, true},
+      {&Window(L"by name", L"ByName" + u, {}, L"e2e-close-" + u + L"-dd.exe"), 0, false},
+  };
+  ChildProcess killed, spared;
+  ASSERT_TRUE(StartProcessProbe(folder_, killed, L"e2e-kill-" + u + L".exe"));
+  ASSERT_TRUE(StartProcessProbe(folder_, spared, L"e2e-kill-" + u + L"x.exe"));
 
-    std::vector<std::wstring> shown;
-    EXPECT_EQ(RunHidden(std::wstring(flag) + L" " + Quote(listPath), shown), 0u);
-    EXPECT_TRUE(shown.empty()) << testing::PrintToString(shown);
+  std::vector<std::wstring> shown;
+  EXPECT_EQ(RunHidden(L"/e " + Quote(listPath), shown), 0u);  // "/E" alike: a row of the start-up forms
+  EXPECT_TRUE(shown.empty()) << testing::PrintToString(shown);
 
-    std::vector<const ChildProcess*> ending = {&killed};
-    for (const Expect& w : windows) if (w.ends) ending.push_back(&w.probe->process);
-    EXPECT_TRUE(WaitUntil([&] { return std::none_of(ending.begin(), ending.end(), [](auto* p) { return p->Running(); }); }, 20000));
-    // Whatever the run started has had its say once its taskkill commands are over.
-    WaitUntil([] {
-      const std::vector<DWORD> ids = probes::ProcessIds();
-      return std::none_of(ids.begin(), ids.end(), [](DWORD id) {
-        const std::wstring name = probes::ImageNameOf(id);
-        return name == L"cmd.exe" || name == L"taskkill.exe";
-      });
-    }, 20000);
-    for (const Expect& w : windows) {
-      SCOPED_TRACE(testing::PrintToString(w.probe->title + L"（" + w.probe->className + L"）"));
-      EXPECT_EQ(w.probe->Closes(), w.closes);
-      EXPECT_EQ(w.probe->process.Running(), !w.ends);
-    }
-    EXPECT_TRUE(spared.Running());
+  std::vector<const ChildProcess*> ending = {&killed};
+  for (const Expect& w : windows) if (w.ends) ending.push_back(&w.probe->process);
+  EXPECT_TRUE(WaitUntil([&] { return std::none_of(ending.begin(), ending.end(), [](auto* p) { return p->Running(); }); }, 20000));
+  // Whatever the run started has had its say once its taskkill commands are over.
+  WaitUntil([] {
+    const std::vector<DWORD> ids = probes::ProcessIds();
+    return std::none_of(ids.begin(), ids.end(), [](DWORD id) {
+      const std::wstring name = probes::ImageNameOf(id);
+      return name == L"cmd.exe" || name == L"taskkill.exe";
+    });
+  }, 20000);
+  for (const Expect& w : windows) {
+    SCOPED_TRACE(testing::PrintToString(w.probe->title + L"（" + w.probe->className + L"）"));
+    EXPECT_EQ(w.probe->Closes(), w.closes);
+    EXPECT_EQ(w.probe->process.Running(), !w.ends);
   }
+  EXPECT_TRUE(spared.Running());
 }
 
 // "/p" previews the same probes: the report's exact bytes to a file or to standard output, one

@@ -16,6 +16,7 @@
 namespace nagitome::probes {
 
 using testing_support::ReadFileBytes;
+using testing_support::TempFolder;
 using testing_support::WaitUntil;
 using testing_support::WindowText;
 using testing_support::WriteFileBytes;
@@ -49,28 +50,6 @@ inline std::wstring OwnExeName() {
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   return FileNameOf(path);
 }
-
-// A folder of its own under the temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder() : path_((std::filesystem::temp_directory_path() / (L"nagitome-test-" + UniqueSuffix())).wstring()) {
-    ok_ = CreateDirectoryW(path_.c_str(), nullptr) != FALSE;
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  // A probe that is still being torn down may hold its exe a moment longer.
-  ~TempFolder() {
-    WaitUntil([&] { std::error_code error; return std::filesystem::remove_all(path_, error), !error; }, 3000, 50);
-  }
-
-  bool ok() const { return ok_; }
-  const std::wstring& path() const { return path_; }
-  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
-
- private:
-  std::wstring path_;
-  bool ok_ = false;
-};
 
 inline std::wstring Quote(const std::wstring& argument) { return L"\"" + argument + L"\""; }
 

@@ -17,6 +17,7 @@ class FakeDesktop : public Desktop {
   std::vector<std::uint32_t> processIds;        // in enumeration order
   std::map<std::uint32_t, std::wstring> paths;  // device paths; a missing one cannot be read
   bool enumerationFails = false;
+  bool fillsEveryBuffer = false;                // as if ever more processes came
   bool recordActions = true;
   std::vector<std::string> actions;             // "close <handle>", "kill <pid>", in call order
   std::vector<std::uint32_t> capacities;        // capacityBytes of each process enumeration
@@ -37,6 +38,7 @@ class FakeDesktop : public Desktop {
                            std::uint32_t& bytesReturned) override {
     capacities.push_back(capacityBytes);
     if (enumerationFails) return false;
+    if (fillsEveryBuffer) return bytesReturned = capacityBytes, true;
     const std::size_t count = std::min<std::size_t>(processIds.size(), capacityBytes / 4);
     std::copy_n(processIds.begin(), count, ids);
     bytesReturned = static_cast<std::uint32_t>(count * 4);

@@ -4,11 +4,10 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
-#include <string_view>
+
+#include "tests/support/test_support.h"
 
 namespace nagitome::testing_support {
 
@@ -24,16 +23,6 @@ inline std::wstring WindowText(HWND window) {
   std::wstring text(64 * 1024, L'\0');
   text.resize(static_cast<std::size_t>(std::max(0, GetWindowTextW(window, text.data(), 64 * 1024))));
   return text;
-}
-
-inline std::string ReadFileBytes(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-inline bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
-  std::ofstream out(std::filesystem::path(path), std::ios::binary);
-  return out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush().good();
 }
 
 }  // namespace nagitome::testing_support

@@ -5,12 +5,10 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
 #include <mutex>
 
 #include "app/command_line.h"
@@ -19,14 +17,17 @@
 #include "tasks/message.h"
 #include "tasks/task_file_format.h"
 #include "tasks/task_list.h"
-#include "ui/list_view.h"
-#include "ui/main_dialog.h"
-#include "ui/shell.h"
+#include "tests/support/test_support.h"
 #include "tests/support/win32_test.h"
+#include "ui/editor_model.h"
+#include "ui/main_dialog.h"
+#include "ui/message_box.h"
+#include "ui/shell.h"
 
 namespace nagitome::uitest {
 
 using testing_support::ReadFileBytes;
+using testing_support::Utf16Le;
 using testing_support::WaitUntil;
 using testing_support::WindowText;
 using testing_support::WriteFileBytes;
@@ -34,20 +35,6 @@ using testing_support::WriteFileBytes;
 using CapturedMessage = std::pair<std::wstring, MessageIcon>;
 using ShellCall = std::pair<HWND, std::wstring>;  // owner, target
 
-// Spelled out here rather than taken from the program, so a wrong display text shows.
-inline RowTexts TextsOf(const TaskEntry& entry) {
-  static const wchar_t* const kEnd[] = {L"ウィンドウを閉じる", L"taskkill"};
-  static const wchar_t* const kTarget[] = {L"ウィンドウタイトル", L"ウィンドウクラス名",
-                                           L"ウィンドウタイトル（ウィンドウクラス名）", L"プロセス名"};
-  static const wchar_t* const kMethod[] = {L"ワイルドカード", L"正規表現（大小区別する）", L"正規表現（大小区別しない）"};
-  return {kEnd[static_cast<int>(entry.EndMethod)], kTarget[static_cast<int>(entry.MatchTarget)],
-          kMethod[static_cast<int>(entry.MatchMethod)], entry.Keyword};
-}
-inline std::string Utf16File(std::wstring_view text) {  // UTF-16LE with the mark, as a file holds it
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t unit : text) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>((unit >> 8) & 0xFF)};
-  return bytes;
-}
 // A visible dialog of this process with this title: ctest may run another UI test beside us.
 inline HWND WaitForDialogWindow(const wchar_t* title) {
   HWND window = nullptr;
@@ -68,14 +55,14 @@ inline std::vector<std::wstring> arguments;
 inline std::atomic<HWND> dialog{nullptr};
 inline std::atomic<bool> ended{false};
 inline const HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-inline void InterpretCommandLine() {
-  InterpretArguments(arguments);
-  dialog = static_cast<HWND>(MainWindow());
+inline void InterpretCommandLine(bool startWithRecent) {
+  InterpretArguments(arguments, startWithRecent, {&RefreshTaskListView, &NewTaskListCommand, &EndMainDialog});
+  dialog = MainWindow();
   SetEvent(ready);
 }
 inline DWORD WINAPI DialogThread(void*) {
   const auto writeSettings = [](bool startWithRecent) { WriteSettings(startWithRecent); };
-  RunMainDialog(GetModuleHandleW(nullptr), {&ReadSettings, writeSettings, &InterpretCommandLine, &ReadmePath});
+  RunMainDialog(GetModuleHandleW(nullptr), {&ReadSettings, writeSettings, &InterpretCommandLine, &ReadmePath, &RunTaskList});
   ended = true;
   return 0;
 }
@@ -87,7 +74,6 @@ class DialogTest : public ::testing::Test {
     TheTaskList() = TaskList();
     CurrentFilePath().clear();
     RecentFilePath().clear();
-    SetMainWindow(nullptr);
   }
   void SetUp() override {
     ResetProgram();
@@ -100,28 +86,21 @@ class DialogTest : public ::testing::Test {
       shellCalls_.emplace_back(static_cast<HWND>(owner), target);
     });
     SetCursorPos(0, 0);  // keeps real mouse moves away from the dialogs
-    static int counter = 0;
-    dir_ = (std::filesystem::temp_directory_path() / ("nagitome-ui-" + std::to_string(GetCurrentProcessId()) + "-" +
-                                                      std::to_string(++counter))).wstring() + L"\\";
-    ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr)) << GetLastError();
-    SetSettingsPathForTesting(settingsFile_ = dir_ + L"user Nagitome.ini");
+    ASSERT_TRUE(folder_.ok());
+    SetSettingsPathForTesting(settingsFile_ = Dir() + L"user Nagitome.ini");
   }
   void TearDown() override {
     if (thread_ && !detail::ended) PostMessageW(dialog_, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitForDialogEnd()) << "the main dialog did not end";
     SetMessageSink(nullptr);
     SetShellOpenHook(nullptr);
-    std::error_code error;
-    std::filesystem::remove_all(std::filesystem::path(dir_), error);
   }
 
   // Runs the main dialog with these arguments after argument 0; returns once its initialisation
   // is over and its loop runs, or it has ended by itself (/e).
   void StartDialog(std::vector<std::wstring> arguments = {}) {
     ASSERT_EQ(thread_, nullptr) << "one dialog at a time";
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    arguments.insert(arguments.begin(), exe);
+    arguments.insert(arguments.begin(), L"Nagitome.exe");
     detail::arguments = std::move(arguments);
     detail::ended = false;
     detail::dialog = nullptr;
@@ -160,12 +139,10 @@ class DialogTest : public ::testing::Test {
   void Sync() { Send(dialog_, WM_NULL); }                             // back in a message loop
 
   void SetKeyword(const std::wstring& text) { Send(Item(1016), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
-  std::wstring Keyword() const { return WindowText(Item(1016)); }
   std::wstring Title() const { return WindowText(dialog_); }
   bool Checked(int id) { return Send(Item(id), BM_GETCHECK) == BST_CHECKED; }
   bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
 
-  int RowCount() const { return ListView_GetItemCount(View()); }
   RowTexts Row(int row) const {
     RowTexts texts;
     wchar_t buffer[1024];
@@ -181,44 +158,44 @@ class DialogTest : public ::testing::Test {
     return rows;
   }
   void SetRowSelected(int row, bool on) { ListView_SetItemState(View(), row, on ? LVIS_SELECTED : 0, LVIS_SELECTED); }
-  // One row per entry with its texts, and the one selected row is the edited entry.
-  void ExpectViewMirrorsModel() const {
+  // What the editor shows, read from its controls, with 1019's enabled state as it must be.
+  TaskEntry EditorEntry() {
+    EditorChecks checks{};
+    for (int i = 0; i < 10; ++i) checks[i] = Checked(kFirstEditorButton + i);
+    const TaskEntry entry = EntryOfEditor(checks, WindowText(Item(1016)));
+    EXPECT_EQ(Enabled(1019), entry.MatchMethod != MatchMethod::Wildcard);
+    return entry;
+  }
+  // One row per entry with its texts, the one selected row is the edited entry, and the editor
+  // shows it unless it holds unapplied edits.
+  void ExpectViewMirrorsModel(bool editorReloaded = true) {
     std::vector<RowTexts> expected, rows;
-    for (const TaskEntry& entry : TheTaskList().Entries()) expected.push_back(TextsOf(entry));
-    for (int i = 0; i < RowCount(); ++i) rows.push_back(Row(i));
+    for (const TaskEntry& entry : TheTaskList().Entries()) expected.push_back(RowTextsOf(entry));
+    for (int i = 0; i < ListView_GetItemCount(View()); ++i) rows.push_back(Row(i));
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(SelectedRows(), std::vector<int>{TheTaskList().SelectedIndex()});
-  }
-  void Drop(const std::vector<std::wstring>& paths) {
-    std::wstring list;
-    for (const std::wstring& path : paths) list += path + L'\0';
-    list += L'\0';
-    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
-    *files = {sizeof(DROPFILES), {}, FALSE, TRUE};
-    std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(files + 1));
-    GlobalUnlock(memory);
-    Send(dialog_, WM_DROPFILES, reinterpret_cast<WPARAM>(memory));  // the dialog releases it
+    if (editorReloaded) { EXPECT_EQ(EditorEntry(), TheTaskList().At(TheTaskList().SelectedIndex())); }
   }
 
   std::vector<CapturedMessage> Messages() {
     std::lock_guard lock(mutex_);
     return messages_;
   }
+  void ClearMessages() {
+    std::lock_guard lock(mutex_);
+    messages_.clear();
+  }
   std::vector<ShellCall> ShellCalls() {
     std::lock_guard lock(mutex_);
     return shellCalls_;
   }
 
-  const std::wstring& Dir() const { return dir_; }  // a fresh folder per test, ending with '\'
-  std::wstring WriteBytes(const std::wstring& name, std::string_view bytes) {
-    EXPECT_TRUE(WriteFileBytes(dir_ + name, bytes)) << "cannot write the test file";
-    return dir_ + name;
-  }
+  std::wstring Dir() const { return folder_.path() + L"\\"; }
   std::wstring WriteList(const std::wstring& name, const std::vector<TaskEntry>& entries) {
-    return WriteBytes(name, EncodeTaskList(entries));
+    EXPECT_TRUE(WriteFileBytes(Dir() + name, EncodeTaskList(entries)));
+    return Dir() + name;
   }
-  std::wstring ListTitle(const std::wstring& name) const { return name + L"[" + dir_ + L"] - Nagitome"; }
+  std::wstring ListTitle(const std::wstring& name) const { return name + L"[" + Dir() + L"] - Nagitome"; }
   const std::wstring& SettingsFile() const { return settingsFile_; }
   std::wstring ReadSetting(const wchar_t* key) const {  // "<none>" when missing
     wchar_t value[1024] = {};
@@ -227,7 +204,8 @@ class DialogTest : public ::testing::Test {
   }
 
  private:
-  std::wstring dir_, settingsFile_;
+  testing_support::TempFolder folder_;
+  std::wstring settingsFile_;
   HANDLE thread_ = nullptr;
   HWND dialog_ = nullptr;
   std::mutex mutex_;

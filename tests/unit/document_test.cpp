@@ -35,6 +35,7 @@ TEST(DocumentTest, PathMessageCutsThePathKeepingItsEnd) {
       {20, L"C:\\12345678.txt", L"失敗\n\nC:\\12345678.txt"},
       {20, L"C:\\123456789.txt", L"失敗\n\n...23456789.txt"},
       {20, L"C:\\some\\long\\folder\\name.txt", L"失敗\n\n...der\\name.txt"},
+      {9, L"C:\\a.txt", L"失敗\n\n...t"},  // room for the dots and one unit
   };
   for (const auto& c : cases) EXPECT_EQ(FormatPathMessage(L"失敗", c.path, c.capacity), c.text) << c.capacity;
   const std::wstring text = FormatPathMessage(L"失敗", L"C:\\" + std::wstring(1100, L'd') + L"\\file.txt");

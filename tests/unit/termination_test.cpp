@@ -162,6 +162,12 @@ TEST(TerminationTest, ProcessEnumerationGrowsItsBufferUntilEveryIdFits) {
     }
     EXPECT_EQ(desk.actions, expected);
   }
+  FakeDesktop full;  // ever more processes: the growth stops at its cap, and no process is listed
+  full.fillsEveryBuffer = true;
+  RunTermination(ListOf({{kKill, kName, kWild, L"*"}}), full);
+  EXPECT_EQ(full.capacities.size(), 15u);
+  EXPECT_EQ(full.capacities.back(), kMaxProcessIdBytes);
+  EXPECT_TRUE(ProcessSnapshot().empty());
 }
 
 TEST(TerminationTest, AFailedEnumerationLeavesNoProcessesAndTheWindowsAlone) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/snapshot.h"
+#include "engine/termination.h"
 #include "engine/win32/win32_desktop.h"
 #include "probe_client.h"
 #include "tasks/handle.h"

@@ -1,0 +1,74 @@
+// Helpers every test suite shares, host and Wine alike: a temporary folder, UTF-16 and file
+// bytes, and the wildcard oracle.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <thread>
+
+namespace nagitome::testing_support {
+
+// Texts hold UTF-16 units one per element on every platform; build them from char16_t.
+inline std::wstring W(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+// UTF-16LE, with the mark FF FE unless told otherwise, as a task list file holds it.
+template <typename Unit>
+std::string Utf16LeOf(std::basic_string_view<Unit> text, bool mark) {
+  std::string out = mark ? "\xFF\xFE" : "";
+  for (Unit c : text) out += {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF)};
+  return out;
+}
+inline std::string Utf16Le(std::u16string_view text, bool mark = true) { return Utf16LeOf(text, mark); }
+inline std::string Utf16Le(std::wstring_view text, bool mark = true) { return Utf16LeOf(text, mark); }
+
+inline std::string ReadFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+inline bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary);
+  return out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush().good();
+}
+
+// A fresh folder under the temporary folder, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder() {
+    static std::mt19937_64 random{std::random_device{}()};
+    path_ = (std::filesystem::temp_directory_path() / ("nagitome-test-" + std::to_string(random()))).wstring();
+    ok_ = std::filesystem::create_directory(path_);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  // A program that is still being torn down may hold a file in it a moment longer.
+  ~TempFolder() {
+    std::error_code error;
+    for (int i = 0; i < 60 && (std::filesystem::remove_all(path_, error), error); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  }
+  bool ok() const { return ok_; }
+  const std::wstring& path() const { return path_; }
+  std::wstring File(const std::wstring& name) const { return (std::filesystem::path(path_) / name).wstring(); }
+
+ private:
+  std::wstring path_;
+  bool ok_ = false;
+};
+
+// The wildcard match as it is defined, step by step: a star that is the last unit takes the
+// (non-empty) rest, any other star takes one more unit or ends; text used up with pattern
+// left is a failure, stars or not. Exponential: for short inputs only.
+inline bool WildcardWalk(std::wstring_view p, std::wstring_view t) {
+  if (t.empty()) return p.empty();
+  if (p.empty()) return false;
+  if (p[0] == L'*') return p.size() == 1 || WildcardWalk(p, t.substr(1)) || WildcardWalk(p.substr(1), t);
+  return (p[0] == L'?' || p[0] == t[0]) && WildcardWalk(p.substr(1), t.substr(1));
+}
+
+}  // namespace nagitome::testing_support
