@@ -46,43 +46,41 @@ constexpr std::size_t kPendingLimit = 64 * 1024;
 
 RunLogFile::RunLogFile(const std::wstring& path) {
   // Appending only, and shared, so that another run can write and a reader can watch.
-  file_ = path.empty() ? INVALID_HANDLE_VALUE
-                       : CreateFileW(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  failed_ = file_ == INVALID_HANDLE_VALUE;
+  if (!path.empty()) {
+    file_.reset(CreateFileW(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
+  failed_ = !file_;
 }
 
-RunLogFile::~RunLogFile() {
-  Flush();
-  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-}
+RunLogFile::~RunLogFile() { Flush(); }
 
 void RunLogFile::Write(std::wstring_view fields, bool flush) {
-  if (file_ == INVALID_HANDLE_VALUE) return;
+  if (!file_) return;
   pending_ += LogLineBytes(CurrentLogTime(), fields);
   if (flush || pending_.size() >= kPendingLimit) Flush();
 }
 
 void RunLogFile::Flush() {
-  if (file_ == INVALID_HANDLE_VALUE || pending_.empty()) return;
+  if (!file_ || pending_.empty()) return;
   std::string bytes;
   bytes.swap(pending_);
   OVERLAPPED range{};
   range.OffsetHigh = kLockOffsetHigh;
-  if (!LockFileEx(file_, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &range)) {
+  if (!LockFileEx(file_.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &range)) {
     failed_ = true;
     return;
   }
   // The mark goes in front of the first line of a new file, decided under the lock so that a
   // second run creating the file at the same moment cannot put a line before it.
   LARGE_INTEGER size{};
-  if (!markChecked_ && GetFileSizeEx(file_, &size) && size.QuadPart == 0) bytes.insert(0, "\xEF\xBB\xBF");
+  if (!markChecked_ && GetFileSizeEx(file_.get(), &size) && size.QuadPart == 0) bytes.insert(0, "\xEF\xBB\xBF");
   markChecked_ = true;
   DWORD written = 0;
-  if (!WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written != bytes.size()) {
+  if (!WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written != bytes.size()) {
     failed_ = true;
   }
-  UnlockFileEx(file_, 0, 1, 0, &range);
+  UnlockFileEx(file_.get(), 0, 1, 0, &range);
 }
 
 }  // namespace nagitome

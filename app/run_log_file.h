@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "tasks/handle.h"
+
 namespace nagitome {
 
 class RunLogFile {
@@ -24,7 +26,7 @@ class RunLogFile {
   bool Failed() const { return failed_; }
 
  private:
-  HANDLE file_ = INVALID_HANDLE_VALUE;
+  UniqueFileHandle file_;
   std::string pending_;
   bool failed_ = false;
   bool markChecked_ = false;

@@ -306,7 +306,9 @@ TEST_F(CommandLineRunTest, ExitCodesAndRunLog) {
     DWORD pid = 0;
     const std::string before = LocalHour();
     const DWORD code = RunAnswering(c.exe.empty() ? exe_ : c.exe, L"/e " + Quote(c.list) + L" /LOG " + Quote(log), c.desktop, pid);
-    if (c.code != kAnyCode) EXPECT_EQ(code, c.code);
+    if (c.code != kAnyCode) {
+      EXPECT_EQ(code, c.code);
+    }
     std::vector<std::string> expected;
     if (!c.lines.empty()) expected = {"start\t" + Escaped(U8(c.list)) + "\t" NAGITOME_VERSION "\t" + Pid(pid)};
     for (std::string line : c.lines) {
