@@ -56,4 +56,19 @@ class FakeDesktop : public Desktop {
   }
 };
 
+// Window 3 has no title and shares process 10 with window 1, window 4 has no class; process 30
+// cannot be read; 40 has no window.
+inline FakeDesktop SampleDesktop() {
+  FakeDesktop desk;
+  desk.AddProcess(10, L"\\Device\\HarddiskVolume2\\Windows\\notepad.exe");
+  desk.AddProcess(20, L"\\Device\\HarddiskVolume2\\Tools\\calc.exe");
+  desk.AddProcess(30, L"");
+  desk.AddProcess(40, L"svchost.exe");
+  desk.AddWindow(1, 10, L"memo.txt - Notepad", L"Notepad");
+  desk.AddWindow(2, 20, L"Calculator", L"CalcFrame");
+  desk.AddWindow(3, 10, L"", L"Notepad");
+  desk.AddWindow(4, 30, L"Secret", L"");
+  return desk;
+}
+
 }  // namespace nagitome

@@ -12,17 +12,14 @@ using E = EndMethod;
 using T = MatchTarget;
 using M = MatchMethod;
 
-// Window 3 shares process 10 with window 1; process 30 cannot be read; 40 has no window.
+// The sample desktop with a short handle (padded to eight hex digits) and a longer one, texts
+// to escape, and a title long enough to cut a backtracking entry short.
 FakeDesktop Desk() {
-  FakeDesktop desk;
-  desk.AddProcess(10, L"\\Device\\HarddiskVolume2\\Windows\\notepad.exe");
-  desk.AddProcess(20, L"\\Device\\HarddiskVolume2\\Tools\\calc.exe");
-  desk.AddProcess(30, L"");
-  desk.AddProcess(40, L"\\Device\\a\\svc\thost.exe");
-  desk.AddWindow(0x1A2B, 10, L"memo.txt - Notepad", L"Notepad");
-  desk.AddWindow(0x2, 20, L"Calc\tone\r\ntwo \\", L"CalcFrame");
-  desk.AddWindow(0x12345678ABC, 10, L"", L"Notepad");
-  desk.AddWindow(0x4, 30, L"Secret", L"");
+  FakeDesktop desk = SampleDesktop();
+  desk.windows[0].handle = 0x1A2B;
+  desk.windows[1].title = L"Calc\tone\r\ntwo \\";
+  desk.windows[2].handle = 0x12345678ABC;
+  desk.paths[40] = L"\\Device\\a\\svc\thost.exe";
   desk.AddWindow(0x5, 20, std::wstring(1023, L'a'), L"Slow");
   return desk;
 }

@@ -25,19 +25,7 @@ TaskList ListOf(const std::vector<TaskEntry>& entries) {
   return list;
 }
 
-// Window 3 has no title, window 4 no class; process 30 cannot be read; 40 has no window.
-FakeDesktop Desk() {
-  FakeDesktop desk;
-  desk.AddProcess(10, L"\\Device\\HarddiskVolume2\\Windows\\notepad.exe");
-  desk.AddProcess(20, L"\\Device\\HarddiskVolume2\\Tools\\calc.exe");
-  desk.AddProcess(30, L"");
-  desk.AddProcess(40, L"svchost.exe");
-  desk.AddWindow(1, 10, L"memo.txt - Notepad", L"Notepad");
-  desk.AddWindow(2, 20, L"Calculator", L"CalcFrame");
-  desk.AddWindow(3, 10, L"", L"Notepad");
-  desk.AddWindow(4, 30, L"Secret", L"");
-  return desk;
-}
+FakeDesktop Desk() { return SampleDesktop(); }
 
 TEST(TerminationTest, EachEndMethodAndTargetPicksItsCandidatesTextAndAction) {
   const struct { EndMethod end; MatchTarget target; MatchMethod method; const wchar_t* keyword; Log log; } cases[] = {
