@@ -26,7 +26,9 @@ bool LoadTaskListFile(const std::wstring& path) {
   try {
     std::string bytes;
     // A read error must not load a partial list that could later be saved over the whole file.
-    if (ActiveFileStore().ReadAll(path, bytes) == ReadStatus::Ok) {
+    // A path longer than the document can name would later be saved under a cut name, another
+    // file.
+    if (path.size() <= kMaxTextUnits && ActiveFileStore().ReadAll(path, bytes) == ReadStatus::Ok) {
       decoded = DecodeTaskList(bytes);
       ok = decoded.accepted;
     }

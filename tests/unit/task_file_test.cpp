@@ -271,6 +271,15 @@ TEST_F(TaskFileTest, FailedLoadChangesNothingAndSaysSo) {
     EXPECT_FALSE(LoadTaskListFile(path));
     ExpectUnchanged(kBefore, {L"タスクリストファイルのオープンに失敗しました。\n\n" + path});
   }
+  // A readable list whose path is longer than the document can name is refused too.
+  fs::path deep = dir_;
+  while (deep.wstring().size() < 1024) deep /= std::string(200, 'd');
+  fs::create_directories(deep);
+  WriteFileBytes(deep / "x.txt", Utf16Le(u"1\t3\t0\tdeep\r\n"));
+  messages_.clear();
+  EXPECT_FALSE(LoadTaskListFile((deep / "x.txt").wstring()));
+  EXPECT_EQ(TheTaskList().Count(), static_cast<int>(kBefore.size()));
+  EXPECT_EQ(messages_.size(), 1u);
 }
 
 // A list of several pieces replaces the old file whole, or on any failure leaves it as it was
