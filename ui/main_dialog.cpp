@@ -80,8 +80,10 @@ void HandleDroppedFiles(HDROP drop) {
     ShowMessage(texts::kTooManyDropped, MessageIcon::Information);
     return;
   }
-  wchar_t path[kTextBufferUnits] = {};
-  DragQueryFileW(drop, 0, path, kTextBufferUnits);
+  // The whole path, however long: the load refuses what the document cannot name, rather than
+  // opening a cut path that may be another file.
+  std::wstring path(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+  path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
   DragFinish(drop);
   LoadTaskListFile(path);
   RefreshTaskListView();
