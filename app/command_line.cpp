@@ -10,6 +10,7 @@
 #include "app/window_station.h"
 #include "engine/win32/win32_desktop.h"
 #include "tasks/document.h"
+#include "tasks/file_store.h"
 #include "tasks/message.h"
 #include "tasks/task_file.h"
 #include "tasks/task_list.h"
@@ -21,15 +22,6 @@ namespace nagitome {
 namespace {
 
 int g_exitCode = 0;
-
-std::wstring FullPath(const std::wstring& path) {
-  const DWORD units = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  std::wstring full(units, L'\0');
-  const DWORD length = units ? GetFullPathNameW(path.c_str(), units, full.data(), nullptr) : 0;
-  if (length == 0 || length >= units) return path;
-  full.resize(length);
-  return full;
-}
 
 // After a bad command line the editor still shows the blank entry, as New would, so that
 // nothing acts on an editor that was never loaded.
@@ -47,7 +39,8 @@ void RunUnattended(const StartForm& form, const StartHooks& hooks) {
   // "/log" without a file asks for a log that cannot be written.
   RunLogFile log = form.logAsked ? RunLogFile(form.log) : RunLogFile();
   const std::wstring& listPath = form.list;
-  log.Write(LogStartLine(FullPath(listPath), L"" NAGITOME_VERSION_STRING, GetCurrentProcessId()));
+  const std::wstring fullPath = FullPathName(listPath);
+  log.Write(LogStartLine(fullPath.empty() ? listPath : fullPath, L"" NAGITOME_VERSION_STRING, GetCurrentProcessId()));
 
   const auto fail = [&](const std::wstring& message) {
     g_exitCode = 2;

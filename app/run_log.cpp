@@ -8,17 +8,6 @@
 
 namespace nagitome {
 
-namespace {
-
-// At least eight upper-case digits, as handles are usually shown.
-std::wstring Hex(std::uint64_t value) {
-  std::wstring digits;
-  for (int shown = 0; value != 0 || shown < 8; ++shown, value >>= 4) digits.insert(0, 1, L"0123456789ABCDEF"[value & 15]);
-  return digits;
-}
-
-}  // namespace
-
 std::string FormatLogTime(const LogTime& t) {
   const int offset = std::abs(t.offsetMinutes);
   char text[64];
@@ -40,7 +29,7 @@ std::wstring LogStartLine(std::wstring_view listPath, std::wstring_view version,
 std::wstring LogActionLine(const TerminationAction& action) {
   std::wstring line;
   if (action.endMethod == EndMethod::CloseWindow) {
-    line = L"close\t0x" + Hex(action.window);
+    line = L"close\t0x" + HandleHex(action.window);
   } else {
     line = L"taskkill\t" + std::to_wstring(action.processId);
   }

@@ -10,16 +10,6 @@ namespace nagitome {
 
 namespace {
 
-// Upper case, at least eight digits, as window handles are usually shown.
-std::string Hex(WindowHandle value) {
-  std::string digits;
-  for (int shift = 0; shift < 32 || (value >> shift) != 0; shift += 4) {
-    digits.insert(digits.begin(), "0123456789ABCDEF"[(value >> shift) & 0xF]);
-    if (shift + 4 >= static_cast<int>(sizeof value * 8)) break;
-  }
-  return digits;
-}
-
 std::wstring RowList(const std::vector<int>& indexes) {
   std::wstring rows;
   for (const int index : indexes) rows += (rows.empty() ? L"" : L", ") + std::to_wstring(index + 1);
@@ -42,8 +32,7 @@ Preview PreviewTermination(const TaskList& list, Desktop& desktop) {
 std::string FormatPreviewReport(const Preview& preview) {
   std::string text = "row\tend\ttarget\tpid\tprocess\twindow\ttext\r\n";
   for (const PreviewAction& a : preview.actions) {
-    std::string window;
-    if (a.window) window = Hex(a.window);
+    const std::string window = a.window ? ToUtf8(HandleHex(a.window)) : std::string();
     text += std::to_string(a.row) + '\t' + std::to_string(static_cast<unsigned>(a.endMethod)) + '\t' +
             std::to_string(static_cast<unsigned>(a.matchTarget)) + '\t' + std::to_string(a.processId) + '\t' +
             ToUtf8(EscapeReportText(a.processName)) + '\t' + window + '\t' + ToUtf8(EscapeReportText(a.matchedText)) +

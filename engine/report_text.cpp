@@ -17,4 +17,12 @@ std::wstring EscapeReportText(std::wstring_view text) {
   return out;
 }
 
+std::wstring HandleHex(std::uint64_t handle) {
+  std::wstring digits;
+  for (int shown = 0; handle != 0 || shown < 8; ++shown, handle >>= 4) {
+    digits.insert(digits.begin(), L"0123456789ABCDEF"[handle & 15]);
+  }
+  return digits;
+}
+
 }  // namespace nagitome

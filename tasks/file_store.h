@@ -33,6 +33,9 @@ class FileStore {
 };
 
 #ifdef _WIN32
+// GetFullPathNameW of any length; empty when it cannot be made.
+std::wstring FullPathName(const std::wstring& path);
+
 // The calls of a Windows replace that can fail half way, so that tests can fail them as
 // documented. Each returns false with the error in GetLastError, like the call it stands for.
 class ReplaceCalls {

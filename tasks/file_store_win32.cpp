@@ -18,16 +18,7 @@ bool ReplaceCalls::Move(const std::wstring& from, const std::wstring& to) {
   return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-namespace {
-
-ReplaceCalls* g_calls = nullptr;
-
-ReplaceCalls& Calls() {
-  static ReplaceCalls real;
-  return g_calls ? *g_calls : real;
-}
-
-std::wstring FullPath(const std::wstring& path) {
+std::wstring FullPathName(const std::wstring& path) {
   if (path.empty()) return {};
   const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
   if (size == 0) return {};
@@ -36,6 +27,15 @@ std::wstring FullPath(const std::wstring& path) {
   if (written == 0 || written >= size) return {};
   full.resize(written);
   return full;
+}
+
+namespace {
+
+ReplaceCalls* g_calls = nullptr;
+
+ReplaceCalls& Calls() {
+  static ReplaceCalls real;
+  return g_calls ? *g_calls : real;
 }
 
 // A full path in the form no call limits to MAX_PATH. The prefix turns normalisation off,
@@ -135,7 +135,7 @@ class Win32FileWriter final : public FileWriter {
 class Win32FileStore final : public FileStore {
  public:
   ReadStatus ReadAll(const std::wstring& path, std::string& bytes) override {
-    const std::wstring full = FullPath(path);
+    const std::wstring full = FullPathName(path);
     if (full.empty()) return ReadStatus::OpenFailed;
     UniqueFileHandle file(CreateFileW(LongForm(full).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -161,7 +161,7 @@ class Win32FileStore final : public FileStore {
   }
 
   std::unique_ptr<FileWriter> BeginWrite(const std::wstring& path) override {
-    const std::wstring full = FullPath(path);
+    const std::wstring full = FullPathName(path);
     const std::size_t slash = full.find_last_of(L'\\');
     if (slash == std::wstring::npos) return nullptr;
     const std::wstring target = LongForm(full);

@@ -15,7 +15,6 @@ UINT WindowDpi(HWND window);
 
 // A length given for 96 DPI, at another DPI.
 inline int ScaleToDpi(int px96, UINT dpi) { return MulDiv(px96, static_cast<int>(dpi), kBaseDpi); }
-inline int ScaleForWindow(HWND window, int px96) { return ScaleToDpi(px96, WindowDpi(window)); }
 
 // Column i of a report list view gets widths96[i] scaled to dpi.
 void SetColumnWidths(HWND listView, std::span<const int> widths96, UINT dpi);

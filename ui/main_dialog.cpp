@@ -105,7 +105,6 @@ void OpenAboutDialog(HWND dialog) {
 // or the whole list in memory.
 void PreviewCommand(HWND dialog, bool editedEntryOnly) {
   static Win32Desktop desktop;
-  g_previewDialogActive = true;
   TaskList edited;
   if (editedEntryOnly) {
     std::vector<TaskEntry> entries;
@@ -116,6 +115,8 @@ void PreviewCommand(HWND dialog, bool editedEntryOnly) {
     edited.ReplaceEntries(std::move(entries));
   }
   const Preview preview = PreviewTermination(editedEntryOnly ? edited : TheTaskList(), desktop);
+  // Set only around the dialog: a preview that failed must not leave the commands ignored.
+  g_previewDialogActive = true;
   ShowPreviewDialog(g_instance, dialog, preview);
   g_previewDialogActive = false;
 }
