@@ -55,7 +55,10 @@ TEST(EditorModelTest, EntryCommandsNameTheRowsTheViewChanges) {
       {2, EntryCommand::Down, {L"a", L"b", L"c"}, {}, 2},
       {1, EntryCommand::Update, {L"a", L"draft", L"c"}, {1, 1, 1}, 1},
       {-1, EntryCommand::Update, {L"a", L"b", L"c"}, {}, -1},
-      {-1, EntryCommand::Insert, {L"a", L"b", L"c"}, {}, -1},
+      {-1, EntryCommand::Insert, {L"a", L"b", L"c"}, {}, -1},  // without a selection nothing changes
+      {-1, EntryCommand::Delete, {L"a", L"b", L"c"}, {}, -1},
+      {-1, EntryCommand::Up, {L"a", L"b", L"c"}, {}, -1},
+      {-1, EntryCommand::Down, {L"a", L"b", L"c"}, {}, -1},
   };
   for (const auto& c : cases) {
     TaskList list;

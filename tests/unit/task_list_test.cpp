@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace nagitome {
 namespace {
 
@@ -15,24 +14,6 @@ TaskList MakeList(const Keys& keywords, int selected) {
   for (const std::wstring& k : keywords) list.AppendEntry({.Keyword = k});
   list.ResetSelection(), list.SelectEntry(selected);
   return list;
-}
-
-Keys Keywords(const TaskList& list) {
-  Keys out;
-  for (const TaskEntry& e : list.Entries()) out.push_back(e.Keyword);
-  return out;
-}
-
-enum class Op { Insert, Delete, Up, Down, Update, New };
-
-int Apply(TaskList& list, Op op, const std::wstring& keyword = L"new") {
-  return op == Op::Insert ? list.InsertBlankEntry()
-         : op == Op::Delete ? list.DeleteSelectedEntry()
-         : op == Op::Up     ? list.MoveSelectedEntryUp()
-         : op == Op::Down   ? list.MoveSelectedEntryDown()
-         : op == Op::New    ? list.NewTaskList()
-                            : list.UpdateSelectedEntry(EndMethod::CloseWindow, MatchTarget::WindowTitle,
-                                                       MatchMethod::Wildcard, keyword);
 }
 
 TEST(TaskListTest, UpdateOverwritesAllFieldsAndALoadNeverEmptiesTheList) {
@@ -58,8 +39,6 @@ TEST(TaskListTest, SelectionReportsOnlyAChangeAndEditsNeedOne) {
   EXPECT_FALSE(list.SelectEntry(-1));
   EXPECT_EQ(list.SelectedIndex(), 1);
   list.ResetSelection();
-  for (Op op : {Op::Insert, Op::Delete, Op::Up, Op::Down, Op::Update}) EXPECT_EQ(Apply(list, op), kNoRow);
-  EXPECT_EQ(Keywords(list), (Keys{L"a", L"c", L"b"}));
   EXPECT_EQ(list.SelectedIndex(), -1);
   EXPECT_TRUE(list.SelectEntry(1));  // even the row selected before reloads the editor
 }
