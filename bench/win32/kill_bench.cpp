@@ -1,4 +1,4 @@
-// kill_bench NAGITOME PROBE_PROCESS WORKDIR [ROUNDS]: how long "Nagitome.exe /e" takes to end a
+// kill_bench NAGITOME PROBE_WINDOW WORKDIR [ROUNDS]: how long "Nagitome.exe /e" takes to end a
 // process it finds by name, against doing the same by hand. Each round starts a fresh probe
 // under a unique image name and times, until the probe's handle is signalled:
 //   run    "Nagitome.exe /e list" with one entry: taskkill by that process name;
@@ -83,16 +83,17 @@ struct Probe {
 std::wstring g_probeExe, g_work, g_nagitome;
 int g_serial = 0;
 
-// A probe under a new name, started and known to be running (it has written its pid file).
+// A windowless probe under a new name, started and known to be running (it has written its
+// result file).
 bool StartProbe(Probe& probe) {
   probe.name = L"kill-bench-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++g_serial) + L".exe";
   const std::wstring exe = g_work + L"\\" + probe.name;
-  const std::wstring pidFile = exe + L".pid";
+  const std::wstring resultFile = exe + L".txt";
   if (!CopyFileW(g_probeExe.c_str(), exe.c_str(), FALSE)) return false;
-  probe.process = Start(exe, L"120 \"" + pidFile + L"\"");
+  probe.process = Start(exe, L"- - \"" + resultFile + L"\" --count 0");
   if (!probe.process) return false;
   probe.id = GetProcessId(probe.process);
-  return nagitome::probes::WaitUntil([&] { return GetFileAttributesW(pidFile.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000, 1);
+  return nagitome::probes::WaitUntil([&] { return GetFileAttributesW(resultFile.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000, 1);
 }
 
 // Milliseconds from the start of the method until the probe is gone; -1 on failure.
@@ -112,7 +113,7 @@ double TimeKill(const std::function<bool(const Probe&)>& method) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: kill_bench NAGITOME PROBE_PROCESS WORKDIR [ROUNDS]\n");
+    std::fprintf(stderr, "usage: kill_bench NAGITOME PROBE_WINDOW WORKDIR [ROUNDS]\n");
     return 2;
   }
   g_nagitome = WindowsPath(argv[1]);

@@ -21,8 +21,7 @@ inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 
 
 inline std::wstring WindowText(HWND window) {
   std::wstring text(64 * 1024, L'\0');
-  text.resize(static_cast<std::size_t>(std::max(0, GetWindowTextW(window, text.data(), 64 * 1024))));
-  return text;
+  return text.substr(0, std::max(0, GetWindowTextW(window, text.data(), 64 * 1024)));
 }
 
 }  // namespace nagitome::testing_support
