@@ -140,7 +140,7 @@ TEST_F(DialogTest, EveryButtonOfTheMainDialogReachesItsCommand) {
   const auto settings = [](std::wstring on, std::wstring recent) { return Utf16Le(L"[LATEST_FILE]\r\nENABLED=" + on + L"\r\nPATH=" + recent + L"\r\n"); };
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) && WriteFileBytes(SettingsPath(), settings(L"7", WriteList(list, kThree))));
   StartDialog();
-  EXPECT_EQ(TheTaskList().Entries(), kThree);
+  ASSERT_EQ(TheTaskList().Entries(), kThree) << "the recent list was not opened";  // else Save would wait for a name
   SetRowSelected(2, true);
   for (const int command : {1006, 1007, 1008, 1009}) {  // new, delete, up, down
     SetKeyword(L"draft");
