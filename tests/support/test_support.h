@@ -1,5 +1,5 @@
-// Helpers every test suite shares, host and Wine alike: a temporary folder, UTF-16 and file
-// bytes, the wildcard oracle and a readable printer for task entries.
+// Helpers every suite shares, host and Wine alike: a temporary folder, UTF-16 and file bytes, the
+// wildcard oracle and a readable printer for task entries.
 #pragma once
 
 #include <chrono>
@@ -69,9 +69,8 @@ class TempFolder {
   bool ok_ = false;
 };
 
-// The wildcard match as it is defined, step by step: a star that is the last unit takes the
-// (non-empty) rest, any other star takes one more unit or ends; text used up with pattern
-// left is a failure, stars or not. Exponential: for short inputs only.
+// The wildcard match as defined, step by step: a last star takes the (non-empty) rest, any other one
+// more unit or ends; text used up with pattern left fails, stars or not. Exponential: short inputs only.
 inline bool WildcardWalk(std::wstring_view p, std::wstring_view t) {
   if (t.empty()) return p.empty();
   if (p.empty()) return false;

@@ -17,8 +17,7 @@ TEST(EditorModelTest, RowTextsAndCheckMarksNameEveryValue) {
   const struct { TaskEntry entry; RowTexts texts; std::vector<int> checked; } cases[] = {
       {{E::CloseWindow, T::WindowTitle, M::Wildcard, L"k"}, {L"ウィンドウを閉じる", L"ウィンドウタイトル", L"ワイルドカード", L"k"}, {1010, 1012, 1017}},
       {{E::Taskkill, T::WindowClass, M::RegexCaseSensitive, L""}, {L"taskkill", L"ウィンドウクラス名", L"正規表現（大小区別する）", L""}, {1011, 1013, 1018, 1019}},
-      {{E::CloseWindow, T::TitleAndClass, M::RegexIgnoreCase, L""},
-       {L"ウィンドウを閉じる", L"ウィンドウタイトル（ウィンドウクラス名）", L"正規表現（大小区別しない）", L""}, {1010, 1014, 1018}},
+      {{E::CloseWindow, T::TitleAndClass, M::RegexIgnoreCase, L""}, {L"ウィンドウを閉じる", L"ウィンドウタイトル（ウィンドウクラス名）", L"正規表現（大小区別しない）", L""}, {1010, 1014, 1018}},
       {{E::Taskkill, T::ProcessName, M::Wildcard, L""}, {L"taskkill", L"プロセス名", L"ワイルドカード", L""}, {1011, 1015, 1017}},
   };
   for (const auto& c : cases) {
@@ -92,8 +91,7 @@ TEST(StartFormTest, ArgumentsChooseTheAction) {
       {{L"gone.txt"}, false, L"", {A::BadPath, L"gone.txt"}},     {{L"/e", L"ok.txt"}, false, L"", {A::Run, L"ok.txt"}},
       {{L"/E", L"ok.txt", L"x"}, false, L"", {A::Run, L"ok.txt"}}, {{L"/e", L"gone.txt"}, false, L"", {A::Run, L"gone.txt"}},
       {{L"/e", L"l.txt", L"/LOG", L"r.log"}, false, L"", {A::Run, L"l.txt", L"", true, L"r.log"}},
-      {{L"/e", L"l.txt", L"/log"}, false, L"", {A::Run, L"l.txt", L"", true}},
-      {{L"/e", L"l.txt", L"/logs", L"r.log"}, false, L"", {A::Run, L"l.txt"}},
+      {{L"/e", L"l.txt", L"/log"}, false, L"", {A::Run, L"l.txt", L"", true}}, {{L"/e", L"l.txt", L"/logs", L"r.log"}, false, L"", {A::Run, L"l.txt"}},
       {{L"/x", L"ok.txt"}, false, L"", {A::BadArguments}},        {{L"/ee", L"ok.txt"}, false, L"", {A::BadArguments}},
       {{L"ok.txt", L"ok.txt"}, false, L"", {A::BadArguments}},    {{L"/p", L"gone.txt"}, false, L"", {A::Preview, L"gone.txt"}},
       {{L"/P", L"l.txt", L"r.txt"}, false, L"", {A::Preview, L"l.txt", L"r.txt"}}, {{L"/p"}, false, L"", {A::BadPath, L"/p"}},

@@ -25,16 +25,13 @@ namespace {
 using namespace std::chrono_literals;
 using Log = std::vector<std::string>;
 constexpr EndMethod kClose = EndMethod::CloseWindow, kKill = EndMethod::Taskkill;
-constexpr MatchTarget kTitle = MatchTarget::WindowTitle, kClass = MatchTarget::WindowClass,
-                      kBoth = MatchTarget::TitleAndClass, kName = MatchTarget::ProcessName;
-constexpr MatchMethod kWild = MatchMethod::Wildcard, kCase = MatchMethod::RegexCaseSensitive,
-                      kNoCase = MatchMethod::RegexIgnoreCase;
+constexpr MatchTarget kTitle = MatchTarget::WindowTitle, kClass = MatchTarget::WindowClass, kBoth = MatchTarget::TitleAndClass, kName = MatchTarget::ProcessName;
+constexpr MatchMethod kWild = MatchMethod::Wildcard, kCase = MatchMethod::RegexCaseSensitive, kNoCase = MatchMethod::RegexIgnoreCase;
 
 enum Outcome { kNo, kYes, kGaveUp, kInvalid };
 
-// Wildcard results worked out by hand (the oracle agrees); rejected patterns match nothing; full-width
-// forms are plain characters, not the syntax they resemble; hostile cases end about at their budget
-// on this thread (the bound only tells bounded from unbounded).
+// Wildcard results worked out by hand (the oracle agrees); rejected patterns match nothing; full-width forms are
+// plain characters; hostile cases end about at their budget on this thread (the bound only tells bounded from not).
 TEST(KeywordMatcherTest, MatchesTheWholeTextByMethodWithinItsBudget) {
   const std::wstring as(1023, L'a'), nested = std::wstring(1000, L'(') + L"a*" + std::wstring(1000, L')');
   const struct { std::wstring keyword; MatchMethod method; std::wstring text; Outcome outcome; std::chrono::milliseconds budget = kRegexBudgetPerEntry; } cases[] = {
@@ -215,8 +212,7 @@ TEST(TerminationTest, WindowSnapshotCombinesTextsAndNamesProcesses) {
   };
   FakeDesktop desk;
   for (std::uint32_t i = 0; i < std::size(cases); ++i) desk.AddProcess(i + 1, cases[i].path), desk.AddWindow(i + 100, i + 1, cases[i].title, cases[i].className);
-  ClearSnapshots();
-  TakeWindowSnapshot(desk);
+  ClearSnapshots(), TakeWindowSnapshot(desk);
   ASSERT_EQ(WindowSnapshot().size(), std::size(cases));
   for (std::uint32_t i = 0; i < std::size(cases); ++i) {
     const WindowInfo& w = WindowSnapshot()[i];
@@ -227,9 +223,7 @@ TEST(TerminationTest, WindowSnapshotCombinesTextsAndNamesProcesses) {
 
 // The id buffer grows until every id fits, up to a cap; a failed or endless enumeration lists none.
 TEST(TerminationTest, ProcessEnumerationGrowsItsBufferUntilEveryIdFits) {
-  const struct { std::uint32_t processes; std::vector<std::uint32_t> capacities; } cases[] = {
-      {0, {4096}}, {1023, {4096}}, {1024, {4096, 8192}}, {3000, {4096, 8192, 16384}},
-  };
+  const struct { std::uint32_t processes; std::vector<std::uint32_t> capacities; } cases[] = {{0, {4096}}, {1023, {4096}}, {1024, {4096, 8192}}, {3000, {4096, 8192, 16384}}};
   for (const auto& c : cases) {
     FakeDesktop desk;
     Log expected;  // every id, in order; an unreadable process is not matched
@@ -242,18 +236,16 @@ TEST(TerminationTest, ProcessEnumerationGrowsItsBufferUntilEveryIdFits) {
     EXPECT_EQ(ProcessSnapshot().size(), c.processes);
     EXPECT_EQ(desk.actions, expected);
   }
-  FakeDesktop full;  // ever more processes: the growth stops at its cap, and no process is listed
-  full.fillsEveryBuffer = true;
-  RunTermination(ListOf({{kKill, kName, kWild, L"*"}}), full);
-  EXPECT_EQ(full.capacities.size(), 15u);
-  EXPECT_EQ(full.capacities.back(), kMaxProcessIdBytes);
-  EXPECT_TRUE(ProcessSnapshot().empty());
   FakeDesktop failing = SampleDesktop();  // a failed one lists none, nothing of the last run; the windows stay
-  RunTermination(ListOf({{kKill, kName, kWild, L"*"}}), failing);
-  failing.enumerationFails = true, failing.actions.clear();
+  failing.enumerationFails = true;
   RunTermination(ListOf({{kKill, kName, kWild, L"*"}, {kClose, kName, kWild, L"calc.exe"}}), failing);
   EXPECT_TRUE(ProcessSnapshot().empty());
   EXPECT_EQ(failing.actions, (Log{"close 2"}));
+  FakeDesktop full;  // ever more processes: the growth stops at its cap, and no process is listed
+  full.fillsEveryBuffer = true;
+  RunTermination(ListOf({{kKill, kName, kWild, L"*"}}), full);
+  EXPECT_EQ(std::make_pair(full.capacities.size(), full.capacities.back()), std::make_pair(std::size_t{15}, kMaxProcessIdBytes));
+  EXPECT_TRUE(ProcessSnapshot().empty());
 }
 
 // Handles padded to eight hex digits or longer, texts escaped, a title that cuts a backtracking entry short.
@@ -273,8 +265,7 @@ TEST(PreviewTest, ReportHasOneEscapedLinePerActionThenTheSkippedRows) {
             "1\t0\t3\t10\tnotepad.exe\t12345678ABC\tnotepad.exe\r\n"
             "2\t1\t2\t20\tcalc.exe\t00000002\tCalc\\tone\\r\\ntwo \\\\\xEF\xBC\x88" "CalcFrame\xEF\xBC\x89\r\n"
             "3\t1\t3\t40\tsvc\\thost.exe\t\tsvc\\thost.exe\r\n"
-            "# gave-up row 4\r\n"
-            "# invalid row 5\r\n");
+            "# gave-up row 4\r\n# invalid row 5\r\n");
   EXPECT_EQ(PreviewSummary(preview), L"ウィンドウを閉じる: 2 件、taskkill: 2 件（まだ何も終了していません）\r\n"
                                      L"正規表現が不正な行: 5、時間切れで打ち切った行: 4");
 }

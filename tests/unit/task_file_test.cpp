@@ -26,9 +26,7 @@ using namespace std::string_view_literals;
 using namespace testing_support;
 using Entries = std::vector<TaskEntry>;
 
-TaskEntry Entry(unsigned end, unsigned target, unsigned method, std::wstring keyword) {
-  return {EndMethod(end), MatchTarget(target), MatchMethod(method), std::move(keyword)};
-}
+TaskEntry Entry(unsigned end, unsigned target, unsigned method, std::wstring k) { return {EndMethod(end), MatchTarget(target), MatchMethod(method), k}; }
 std::string Utf8Line(std::string_view keyword) { return "\xEF\xBB\xBF" "0\t0\t0\t" + std::string(keyword) + "\r\n"; }
 
 TEST(TaskFileFormatTest, DecodesByMarkLineRulesPiecesAndNumbers) {
@@ -37,12 +35,10 @@ TEST(TaskFileFormatTest, DecodesByMarkLineRulesPiecesAndNumbers) {
   std::string utf8 = "\xEF\xBB\xBF" "0\t0\t0\t";  // the limit counts decoded units, not bytes
   for (int i = 0; i < 1017; ++i) utf8 += "\xE3\x83\x91";
   const struct { const char* name; std::string bytes; Entries entries; bool accepted = true, canonical = false; } cases[] = {
-      {"empty", "", {}},
-      {"mark only", "\xFF\xFE", {}, true, true},
+      {"empty", "", {}}, {"mark only", "\xFF\xFE", {}, true, true}, {"utf-16 big-endian refused", std::string("\xFE\xFF\0" "1\0\t\0\t\0\t", 10), {}, false},
       {"canonical", std::string("\xFF\xFE" "1\0\t\0" "3\0\t\0" "0\0\t\0" "n\0o\0t\0e\0p\0a\0d\0.\0e\0x\0e\0" "\r\0\n\0", 40), {Entry(1, 3, 0, L"notepad.exe")}, true, true},
       {"TABs, spaces kept", Utf16Le(u"0\t2\t2\t \u30D1 a\tb \r\n1\t0\t1\t\r\n"), {Entry(0, 2, 2, W(u" \u30D1 a\tb ")), Entry(1, 0, 1, L"")}, true, true},
       {"utf-8 mark, SUB byte ends", "\xEF\xBB\xBF" "1\t2\t1\t\xE3\x83\x91\n\x1A" "0\t0\t0\tb\n", {Entry(1, 2, 1, W(u"\u30D1"))}},
-      {"utf-16 big-endian refused", std::string("\xFE\xFF\0" "1\0\t\0\t\0\t", 10), {}, false},
       {"single byte (EF BB without BF): each its own unit", "\xEF\xBB\t1\t0\t\xC3\xA9\n0\t0\t0\t\xE3\x83\x91\xFF\n",
        {Entry(0, 1, 0, W(u"\u00C3\u00A9")), Entry(0, 0, 0, W(u"\u00E3\u0083\u0091\u00FF"))}},
       {"utf-16 without its mark", Utf16Le(u"1\t3\t0\tnotepad.exe\r\n0\t0\t0\tx\r\n", false), {}},
@@ -52,9 +48,9 @@ TEST(TaskFileFormatTest, DecodesByMarkLineRulesPiecesAndNumbers) {
        Utf16Le(u"1\t0\t0\tab\0cd\r\n1\t0\0\t0\tab\r\n\u00001\t0\t0\tab\r\n0\t0\t0\tz\r\n"sv), {Entry(1, 0, 0, L"ab"), Entry(0, 0, 0, L"z")}},
       {"too few TABs, empty lines skipped; three alone: blank", Utf16Le(u"1\t0\tab\r\n\r\n\n1\t1\t1\r\n\t\t\t\r\n"), {Entry(0, 0, 0, L"")}},
       {"stray last byte", Utf16Le(u"1\t0\t0\tab") + "1", {Entry(1, 0, 0, W(u"ab\uFFFD"))}},
-      // Out of range reads as the first value; beyond 32 bits too (clamped, not wrapped).
-      {"out of range", Utf16Le(u"2\t4\t3\tk\r\n-1\t-1\t-1\tk\r\n4294967297\t4294967299\t4294967298\tk\r\n-4294967295\t-4294967293\t-4294967294\tk\r\n"),
-       Entries(4, Entry(0, 0, 0, L"k"))},
+      // Fields read as numeric fields; out of range is the first value, beyond 32 bits too (clamped, not wrapped).
+      {"fields", Utf16Le(u" \uFF11\t+3\t\uFF12x\tk\r\n2\t4\t3\tk\r\n-1\t-1\t-1\tk\r\n4294967297\t4294967299\t4294967298\tk\r\n-4294967295\t-4294967293\t-4294967294\tk\r\n"),
+       {Entry(1, 3, 2, L"k"), Entry(0, 0, 0, L"k"), Entry(0, 0, 0, L"k"), Entry(0, 0, 0, L"k"), Entry(0, 0, 0, L"k")}},
       {"a longer keyword cut, its tail skipped unless it has three TABs", Utf16Le(u"1\t1\t1\t" + x + u"zzzzzz\r\n0\t0\t1\tn\r\n1\t1\t1\t" + x + u"\t2\t1\tq\r\n"),
        {Entry(1, 1, 1, W(x)), Entry(0, 0, 1, L"n"), Entry(1, 1, 1, W(x)), Entry(0, 2, 1, L"q")}},
       {"utf-8 pieces count units", utf8 + "\t\t\t\n", {Entry(0, 0, 0, std::wstring(1017, wchar_t(0x30D1))), Entry(0, 0, 0, L"")}},
@@ -98,15 +94,12 @@ TEST(DocumentTest, TitlesMessagesAndPathsAreCutToFit) {
   const struct { std::size_t capacity; std::wstring path, text; } messages[] = {
       {1024, L"C:\\a.txt", L"失敗\n\nC:\\a.txt"}, {1024, L"", L"失敗\n\n"},
       // 20 units hold 19: the message, two line feeds and 15 units of path.
-      {20, L"C:\\12345678.txt", L"失敗\n\nC:\\12345678.txt"},
-      {20, L"C:\\123456789.txt", L"失敗\n\n...23456789.txt"},
+      {20, L"C:\\12345678.txt", L"失敗\n\nC:\\12345678.txt"}, {20, L"C:\\123456789.txt", L"失敗\n\n...23456789.txt"},
       {20, L"C:\\some\\long\\folder\\name.txt", L"失敗\n\n...der\\name.txt"},
       {9, L"C:\\a.txt", L"失敗\n\n...t"},  // room for the dots and one unit
       {0, L"C:\\" + std::wstring(1100, L'd') + L"\\file.txt", L"失敗\n\n..." + std::wstring(1007, L'd') + L"\\file.txt"},  // 1023 units
   };
-  for (const auto& c : messages) {
-    EXPECT_EQ(c.capacity ? FormatPathMessage(L"失敗", c.path, c.capacity) : FormatPathMessage(L"失敗", c.path), c.text) << c.capacity;
-  }
+  for (const auto& c : messages) EXPECT_EQ(c.capacity ? FormatPathMessage(L"失敗", c.path, c.capacity) : FormatPathMessage(L"失敗", c.path), c.text);
   std::wstring& target = RecentFilePath();
   AssignPath(target, std::wstring(1500, L'p'));
   EXPECT_EQ(target, std::wstring(1023, L'p'));
@@ -115,9 +108,9 @@ TEST(DocumentTest, TitlesMessagesAndPathsAreCutToFit) {
   EXPECT_EQ(target, L"recent.txt");
 }
 
-// The real file system with one failure switched in: a read after its bytes, the n-th write, the
-// commit (the real writer is dropped uncommitted); on Windows ReplaceFileW as documented (1176 moves
-// nothing, 1177 leaves the target under the backup name), and putting the old file back.
+// The real file system with one failure switched in: a read after its bytes, the n-th write, the commit (the
+// writer is then dropped); on Windows ReplaceFileW as documented (1176 moves nothing, 1177 leaves the target
+// under the backup name), and putting the old file back.
 struct FailingStore final : FileStore
 #ifdef _WIN32
     , ReplaceCalls
@@ -127,7 +120,7 @@ struct FailingStore final : FileStore
   int failWrite = 0, writes = 0;
   unsigned long replaceError = 0;
   ReadStatus ReadAll(const std::wstring& path, std::string& bytes) override {
-    const ReadStatus status = SystemFileStore().ReadAll(path, bytes);
+    const ReadStatus status = SystemFileStore().ReadAll(path, bytes);  // the bytes are read either way
     return failRead ? ReadStatus::ReadFailed : status;
   }
   std::unique_ptr<FileWriter> BeginWrite(const std::wstring& path) override {
@@ -140,7 +133,7 @@ struct FailingStore final : FileStore
     bool Write(std::string_view bytes) override { return ++store.writes != store.failWrite && real->Write(bytes); }
     bool Commit() override { return !store.failCommit && real->Commit(); }
     FailingStore& store;
-    std::unique_ptr<FileWriter> real;
+    const std::unique_ptr<FileWriter> real;
   };
 #ifdef _WIN32
   bool Replace(const std::wstring& target, const std::wstring& temp, const std::wstring& backup) override {
@@ -180,8 +173,7 @@ class TaskFileTest : public testing::Test {
  protected:
   const Entries kBefore = {Entry(1, 3, 0, L"old.exe"), Entry(0, 1, 1, L"Old\tClass")};
   void SetUp() override {
-    dir_ = fs::path(root_.path()) / std::string(150, 'd');
-    dir_ /= std::string(320 - dir_.native().size() - 1, 'e');
+    dir_ = fs::path(root_.path()) / std::string(150, 'd'), dir_ /= std::string(320 - dir_.native().size() - 1, 'e');
     fs::create_directories(dir_ / "folder");
     SetActiveFileStore(&store_);
 #ifdef _WIN32
@@ -224,10 +216,9 @@ TEST_F(TaskFileTest, LoadReplacesTheListOrChangesNothing) {
        {Entry(1, 3, 0, L"notepad.exe"), Entry(0, 2, 2, W(u"\u30E1"))}},
       {"every line skipped: a blank entry", dir_ / "skipped.txt", Utf16Le(u"a\tb\r\n\r\n"), {MakeBlankEntry()}},
       {"the recent file itself", dir_ / "recent.txt", Utf16Le(u"1\t0\t0\tr\r\n"), {Entry(1, 0, 0, L"r")}, false, true},
-      {"missing", dir_ / "missing.txt", "", {}},
+      {"missing", dir_ / "missing.txt", "", {}}, {"folder", dir_ / "folder", "", {}},
       {"big-endian", dir_ / "be.txt", std::string("\xFE\xFF\0" "1\0\t\0\t\0\t", 10), {}},
       {"read fails after its bytes", dir_ / "half.txt", Utf16Le(u"1\t3\t0\tfirst\r\n"), {}, true},
-      {"folder", dir_ / "folder", "", {}},
       {"path too long", deep / "x.txt", Utf16Le(u"1\t3\t0\tdeep\r\n"), {}},
   };
   for (const auto& c : cases) {
