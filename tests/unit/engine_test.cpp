@@ -53,8 +53,8 @@ TEST(KeywordMatcherTest, MatchesTheWholeTextByMethodWithinItsBudget) {
       {L"\u30E1\u30E2.*", kNoCase, L"\u30E1\u30E2 - x", kYes}, {L"[\uFF3B]", kCase, L"\uFF3B", kYes}, {L"[z-a]", kCase, L"a", kInvalid},
       {L"a{2,1}", kNoCase, L"a", kInvalid}, {L"\\", kCase, L"\\", kInvalid}, {L"(?<a)", kNoCase, L"a", kInvalid},
       {L"a{99999999999999999999}", kCase, L"a", kInvalid}, {L"a{1,18446744073709551619}", kNoCase, L"a", kInvalid},
-      {L"(a)\\15555555555", kCase, L"a", kInvalid}, {L"(a)\\4294967297", kNoCase, L"a", kInvalid}, {L"(a*)*b", kCase, as, kNo, 50ms},
-      {L"(a|aa)*c", kCase, as, kNo, 50ms}, {L"(a+)+", kCase, as, kYes, 50ms}, {nested, kCase, as, kYes, 10s}, {L"a{100000}", kCase, as, kInvalid, 50ms},
+      {L"(a)\\15555555555", kCase, L"a", kInvalid}, {L"(a)\\4294967297", kNoCase, L"a", kInvalid}, {L"(a*)*b", kCase, as, kNo},
+      {L"(a|aa)*c", kCase, as, kNo}, {L"(a+)+", kCase, as, kYes}, {nested, kCase, as, kYes, 10s}, {L"a{100000}", kCase, as, kInvalid, 50ms},
       {L"(a*)*\\1[b]", kCase, as, kGaveUp, 50ms}, {L"(a+)+\\1[b]", kCase, as, kGaveUp, 50ms}, {L"(a|aa)*\\1[c]", kCase, as, kGaveUp, 50ms},
       {L"(?:.{0,900}){0,50}\\d", kCase, as, kGaveUp, 50ms},
       {L"()\\1=**a=***.************a*y*.*\\x1f", kCase, L"aa", kGaveUp, 50ms},  // repeats of nothing
