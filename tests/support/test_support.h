@@ -1,30 +1,40 @@
-// Helpers every test suite shares, host and Wine alike: a temporary folder, UTF-16 and file
-// bytes, and the wildcard oracle.
+// Helpers every suite shares, host and Wine alike: a temporary folder, UTF-16 and file bytes, the
+// wildcard oracle and a readable printer for task entries.
 #pragma once
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <random>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <thread>
 
-namespace nagitome::testing_support {
+#include "tasks/task_entry.h"
+
+namespace nagitome {
+
+// Readable and exact: "e t m [keyword]", units outside ASCII as <decimal>.
+inline void PrintTo(const TaskEntry& e, std::ostream* os) {
+  *os << unsigned(e.EndMethod) << ' ' << unsigned(e.MatchTarget) << ' ' << unsigned(e.MatchMethod) << " [";
+  for (wchar_t c : e.Keyword) c >= 0x20 && c < 0x7F ? *os << char(c) : *os << '<' << unsigned(c) << '>';
+  *os << ']';
+}
+
+namespace testing_support {
 
 // Texts hold UTF-16 units one per element on every platform; build them from char16_t.
 inline std::wstring W(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
 // UTF-16LE, with the mark FF FE unless told otherwise, as a task list file holds it.
-template <typename Unit>
-std::string Utf16LeOf(std::basic_string_view<Unit> text, bool mark) {
+inline std::string Utf16Le(std::wstring_view text, bool mark = true) {
   std::string out = mark ? "\xFF\xFE" : "";
-  for (Unit c : text) out += {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF)};
+  for (wchar_t c : text) out += {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF)};
   return out;
 }
-inline std::string Utf16Le(std::u16string_view text, bool mark = true) { return Utf16LeOf(text, mark); }
-inline std::string Utf16Le(std::wstring_view text, bool mark = true) { return Utf16LeOf(text, mark); }
+inline std::string Utf16Le(std::u16string_view text, bool mark = true) { return Utf16Le(W(text), mark); }
 
 inline std::string ReadFileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -48,9 +58,7 @@ class TempFolder {
   // A program that is still being torn down may hold a file in it a moment longer.
   ~TempFolder() {
     std::error_code error;
-    for (int i = 0; i < 60 && (std::filesystem::remove_all(path_, error), error); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    for (int i = 0; i < 60 && (std::filesystem::remove_all(path_, error), error); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   bool ok() const { return ok_; }
   const std::wstring& path() const { return path_; }
@@ -61,9 +69,8 @@ class TempFolder {
   bool ok_ = false;
 };
 
-// The wildcard match as it is defined, step by step: a star that is the last unit takes the
-// (non-empty) rest, any other star takes one more unit or ends; text used up with pattern
-// left is a failure, stars or not. Exponential: for short inputs only.
+// The wildcard match as defined, step by step: a last star takes the (non-empty) rest, any other one
+// more unit or ends; text used up with pattern left fails, stars or not. Exponential: short inputs only.
 inline bool WildcardWalk(std::wstring_view p, std::wstring_view t) {
   if (t.empty()) return p.empty();
   if (p.empty()) return false;
@@ -71,4 +78,5 @@ inline bool WildcardWalk(std::wstring_view p, std::wstring_view t) {
   return (p[0] == L'?' || p[0] == t[0]) && WildcardWalk(p.substr(1), t.substr(1));
 }
 
-}  // namespace nagitome::testing_support
+}  // namespace testing_support
+}  // namespace nagitome

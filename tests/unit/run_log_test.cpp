@@ -7,13 +7,8 @@ namespace nagitome {
 namespace {
 
 TEST(RunLogTest, TimeStampsCarryTheOffsetInIso8601) {
-  const struct { int offset; const char* text; } cases[] = {
-      {-210, "2026-01-02T03:04:05.006-03:30\tx\r\n"},  // Newfoundland
-      {0, "2026-01-02T03:04:05.006+00:00\tx\r\n"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(LogLineBytes({2026, 1, 2, 3, 4, 5, 6, c.offset}, L"x"), c.text);
-  }
+  EXPECT_EQ(LogLineBytes({2026, 1, 2, 3, 4, 5, 6, -210}, L"x"), "2026-01-02T03:04:05.006-03:30\tx\r\n");  // Newfoundland
+  EXPECT_EQ(LogLineBytes({2026, 1, 2, 3, 4, 5, 6, 0}, L"x"), "2026-01-02T03:04:05.006+00:00\tx\r\n");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <set>
+#include <tuple>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -22,67 +23,50 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_view_literals;
-using testing_support::ReadFileBytes;
-using testing_support::Utf16Le;
-using testing_support::W;
-using testing_support::WriteFileBytes;
+using namespace testing_support;
 using Entries = std::vector<TaskEntry>;
 
-TaskEntry Entry(unsigned end, unsigned target, unsigned method, std::wstring keyword) {
-  return {EndMethod(end), MatchTarget(target), MatchMethod(method), std::move(keyword)};
-}
+TaskEntry Entry(unsigned end, unsigned target, unsigned method, std::wstring k) { return {EndMethod(end), MatchTarget(target), MatchMethod(method), k}; }
+std::string Utf8Line(std::string_view keyword) { return "\xEF\xBB\xBF" "0\t0\t0\t" + std::string(keyword) + "\r\n"; }
 
-// Readable and exact: "e t m [keyword]" per entry, units outside ASCII as <decimal>.
-std::string Show(const Entries& entries) {
-  std::string out;
-  for (const TaskEntry& e : entries) {
-    out += std::to_string(unsigned(e.EndMethod)) + ' ' + std::to_string(unsigned(e.MatchTarget)) + ' ' +
-           std::to_string(unsigned(e.MatchMethod)) + " [";
-    for (wchar_t c : e.Keyword) out += c >= 0x20 && c < 0x7F ? std::string(1, char(c)) : '<' + std::to_string(c) + '>';
-    out += "]\n";
-  }
-  return out;
-}
-std::string Decoded(std::string_view bytes) { return Show(DecodeTaskList(bytes).entries); }
-
-TEST(TaskFileFormatTest, DecodesByMarkAndLineRules) {
+TEST(TaskFileFormatTest, DecodesByMarkLineRulesPiecesAndNumbers) {
   // Canonical rows are also what encoding their entries gives.
+  const std::u16string x(1017, u'x');  // six units before it: one piece of 1023
+  std::string utf8 = "\xEF\xBB\xBF" "0\t0\t0\t";  // the limit counts decoded units, not bytes
+  for (int i = 0; i < 1017; ++i) utf8 += "\xE3\x83\x91";
   const struct { const char* name; std::string bytes; Entries entries; bool accepted = true, canonical = false; } cases[] = {
-      {"empty file", "", {}},
-      {"mark only", "\xFF\xFE", {}, true, true},
-      {"canonical", std::string("\xFF\xFE" "1\0\t\0" "3\0\t\0" "0\0\t\0" "n\0o\0t\0e\0p\0a\0d\0.\0e\0x\0e\0" "\r\0\n\0", 40),
-       {Entry(1, 3, 0, L"notepad.exe")}, true, true},
-      {"canonical, TABs in the keyword", Utf16Le(u"0\t2\t2\t\u30D1 a\tb \r\n1\t0\t1\t\r\n"),
-       {Entry(0, 2, 2, W(u"\u30D1 a\tb ")), Entry(1, 0, 1, L"")}, true, true},
-      {"one byte", "1", {}},
-      {"utf-8 mark", "\xEF\xBB\xBF" "1\t2\t1\t\xE3\x83\x91\n", {Entry(1, 2, 1, W(u"\u30D1"))}},
-      {"utf-16 big-endian refused", std::string("\xFE\xFF\0" "1\0\t\0\t\0\t", 10), {}, false},
-      {"single byte: each its own unit", "0\t0\t0\t\xE3\x83\x91\xFF\n", {Entry(0, 0, 0, W(u"\u00E3\u0083\u0091\u00FF"))}},
+      {"empty", "", {}}, {"mark only", "\xFF\xFE", {}, true, true}, {"utf-16 big-endian refused", std::string("\xFE\xFF\0" "1\0\t\0\t\0\t", 10), {}, false},
+      {"canonical", std::string("\xFF\xFE" "1\0\t\0" "3\0\t\0" "0\0\t\0" "n\0o\0t\0e\0p\0a\0d\0.\0e\0x\0e\0" "\r\0\n\0", 40), {Entry(1, 3, 0, L"notepad.exe")}, true, true},
+      {"TABs, spaces kept", Utf16Le(u"0\t2\t2\t \u30D1 a\tb \r\n1\t0\t1\t\r\n"), {Entry(0, 2, 2, W(u" \u30D1 a\tb ")), Entry(1, 0, 1, L"")}, true, true},
+      {"utf-8 mark, SUB byte ends", "\xEF\xBB\xBF" "1\t2\t1\t\xE3\x83\x91\n\x1A" "0\t0\t0\tb\n", {Entry(1, 2, 1, W(u"\u30D1"))}},
+      {"single byte (EF BB without BF): each its own unit", "\xEF\xBB\t1\t0\t\xC3\xA9\n0\t0\t0\t\xE3\x83\x91\xFF\n",
+       {Entry(0, 1, 0, W(u"\u00C3\u00A9")), Entry(0, 0, 0, W(u"\u00E3\u0083\u0091\u00FF"))}},
       {"utf-16 without its mark", Utf16Le(u"1\t3\t0\tnotepad.exe\r\n0\t0\t0\tx\r\n", false), {}},
-      {"CR LF, LF, last line without end", Utf16Le(u"1\t0\t0\ta\r\n0\t1\t0\tb\n0\t0\t1\tc"),
-       {Entry(1, 0, 0, L"a"), Entry(0, 1, 0, L"b"), Entry(0, 0, 1, L"c")}},
-      {"lone CR cuts the keyword", Utf16Le(u"0\t0\t0\tab\rcd\n"), {Entry(0, 0, 0, L"ab")}},
-      {"SUB ends the data", Utf16Le(u"1\t0\t0\ta\r\n\u001A0\t0\t0\tb\r\n"), {Entry(1, 0, 0, L"a")}},
-      {"SUB inside a line", Utf16Le(u"1\t0\t0\tab\u001Acd\r\n0\t0\t0\tb\r\n"), {Entry(1, 0, 0, L"ab")}},
-      {"SUB byte in a utf-8 file", "\xEF\xBB\xBF" "0\t0\t0\ta\n\x1A" "0\t0\t0\tb\n", {Entry(0, 0, 0, L"a")}},
-      {"NUL ends the line's text", Utf16Le(u"1\t0\t0\tab\0cd\r\n0\t0\t0\tz\r\n"sv), {Entry(1, 0, 0, L"ab"), Entry(0, 0, 0, L"z")}},
-      {"NUL before the third TAB", Utf16Le(u"1\t0\0\t0\tab\r\n"sv), {}},
-      {"line starting with NUL skipped", Utf16Le(u"\u00001\t0\t0\tab\r\n0\t0\t0\tz\r\n"sv), {Entry(0, 0, 0, L"z")}},
-      {"too few TABs, empty lines skipped", Utf16Le(u"1\t0\tab\r\n\r\n\n1\t1\t1\r\n"), {}},
-      {"three TABs alone: a blank entry", Utf16Le(u"\t\t\t\r\n"), {Entry(0, 0, 0, L"")}},
-      {"keyword keeps TABs and spaces", Utf16Le(u"0\t0\t0\t  two\twords\t \r\n"), {Entry(0, 0, 0, L"  two\twords\t ")}},
+      {"CR LF, LF, lone CR cuts, no last end", Utf16Le(u"1\t0\t0\ta\r\n0\t1\t0\tb\rcd\n0\t0\t1\tc"), {Entry(1, 0, 0, L"a"), Entry(0, 1, 0, L"b"), Entry(0, 0, 1, L"c")}},
+      {"SUB ends the data, in a line too", Utf16Le(u"1\t0\t0\ta\u001Ab\r\n0\t0\t0\tb\r\n"), {Entry(1, 0, 0, L"a")}},
+      {"NUL ends the text; before the third TAB or first it skips the line",
+       Utf16Le(u"1\t0\t0\tab\0cd\r\n1\t0\0\t0\tab\r\n\u00001\t0\t0\tab\r\n0\t0\t0\tz\r\n"sv), {Entry(1, 0, 0, L"ab"), Entry(0, 0, 0, L"z")}},
+      {"too few TABs, empty lines skipped; three alone: blank", Utf16Le(u"1\t0\tab\r\n\r\n\n1\t1\t1\r\n\t\t\t\r\n"), {Entry(0, 0, 0, L"")}},
       {"stray last byte", Utf16Le(u"1\t0\t0\tab") + "1", {Entry(1, 0, 0, W(u"ab\uFFFD"))}},
-      {"EF BB without BF: single-byte", "\xEF\xBB\t1\t0\t\xC3\xA9\n", {Entry(0, 1, 0, W(u"\u00C3\u00A9"))}},
+      // Fields read as numeric fields; out of range is the first value, beyond 32 bits too (clamped, not wrapped).
+      {"fields", Utf16Le(u" \uFF11\t+3\t\uFF12x\tk\r\n2\t4\t3\tk\r\n-1\t-1\t-1\tk\r\n4294967297\t4294967299\t4294967298\tk\r\n-4294967295\t-4294967293\t-4294967294\tk\r\n"),
+       {Entry(1, 3, 2, L"k"), Entry(0, 0, 0, L"k"), Entry(0, 0, 0, L"k"), Entry(0, 0, 0, L"k"), Entry(0, 0, 0, L"k")}},
+      {"a longer keyword cut, its tail skipped unless it has three TABs", Utf16Le(u"1\t1\t1\t" + x + u"zzzzzz\r\n0\t0\t1\tn\r\n1\t1\t1\t" + x + u"\t2\t1\tq\r\n"),
+       {Entry(1, 1, 1, W(x)), Entry(0, 0, 1, L"n"), Entry(1, 1, 1, W(x)), Entry(0, 2, 1, L"q")}},
+      {"utf-8 pieces count units", utf8 + "\t\t\t\n", {Entry(0, 0, 0, std::wstring(1017, wchar_t(0x30D1))), Entry(0, 0, 0, L"")}},
+      // UTF-8 is converted, each bad byte a replacement.
+      {"utf-8 to U+10FFFF", Utf8Line("\xC3\xA9\xE3\x83\x91\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"), {Entry(0, 0, 0, W(u"\u00E9\u30D1\U0001F600\U0010FFFF"))}},
+      {"lone continuation, lead without one", Utf8Line("a\x80" "b\xC3("), {Entry(0, 0, 0, W(u"a\uFFFDb\uFFFD("))}},
+      {"overlong, surrogate, beyond U+10FFFF, invalid leads, cut by the line end",
+       Utf8Line("\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF5\xFF\xE3\x83"), {Entry(0, 0, 0, std::wstring(16, 0xFFFD))}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(DecodeTaskList(c.bytes).accepted, c.accepted) << c.name;
-    EXPECT_EQ(Decoded(c.bytes), Show(c.entries)) << c.name;
+    EXPECT_EQ(DecodeTaskList(c.bytes).entries, c.entries) << c.name;
     if (c.canonical) { EXPECT_EQ(EncodeTaskList(c.entries), c.bytes) << c.name; }
   }
   EXPECT_EQ(EncodeTaskList({Entry(0, 0, 0, L"a\nb")}), Utf16Le(u"0\t0\t0\ta\r\nb\r\n"));  // text mode: LF as CR LF
-}
-
-TEST(TaskFileFormatTest, NumericFieldsAndTheirRanges) {
+  // A numeric field reads its leading decimal digits of any script, clamped.
   const std::pair<std::u16string, std::int32_t> fields[] = {
       {u" 1", 1}, {u"+2", 2}, {u"02", 2}, {u"1abc", 1}, {u"abc", 0}, {u"", 0}, {u"-1", -1}, {u"-", 0},
       {u"+-1", 0}, {u"1 2", 1}, {u"\u3000\t 7", 7}, {u"2147483647", INT32_MAX}, {u"2147483648", INT32_MAX},
@@ -92,54 +76,52 @@ TEST(TaskFileFormatTest, NumericFieldsAndTheirRanges) {
       {u"\u00B2", 0}, {u"\u2460", 0}, {u"\uFF1A", 0},           // no decimal digits
   };
   for (const auto& [field, value] : fields) EXPECT_EQ(ParseNumericField(W(field)), value) << testing::PrintToString(W(field));
-  // Out of range reads as the first value; beyond 32 bits too (clamped, not wrapped).
-  const std::pair<std::u16string, TaskEntry> lines[] = {
-      {u" 1\t+2\t02", Entry(1, 2, 2, L"k")}, {u"\uFF11\t\uFF13\t\uFF12", Entry(1, 3, 2, L"k")},
-      {u"abc\t\t ", Entry(0, 0, 0, L"k")}, {u"-1\t-1\t-1", Entry(0, 0, 0, L"k")}, {u"2\t4\t3", Entry(0, 0, 0, L"k")},
-      {u"2\t1\t2", Entry(0, 1, 2, L"k")}, {u"4294967297\t4294967299\t4294967298", Entry(0, 0, 0, L"k")},
-      {u"-4294967295\t-4294967293\t-4294967294", Entry(0, 0, 0, L"k")},
+}
+
+// A title names the file, then its folder (a huge one shortened); a message keeps a path's end; an
+// assigned path is cut, and may be a view into the target itself.
+TEST(DocumentTest, TitlesMessagesAndPathsAreCutToFit) {
+  const std::wstring name = std::wstring(15, L'n') + L".txt";
+  const struct { std::wstring path, title; } cases[] = {
+      {L"", L"無題 - Nagitome"},                       {L"C:\\Lists\\night.txt", L"night.txt[C:\\Lists\\] - Nagitome"},
+      {L"night.txt", L"night.txt[] - Nagitome"},       {L"C:night.txt", L"night.txt[C:] - Nagitome"},
+      {L"C:\\a.b\\noext", L"noext[C:\\a.b\\] - Nagitome"}, {L"C:\\x\\archive.tar.gz", L"archive.tar.gz[C:\\x\\] - Nagitome"},
+      {L"C:\\x\\.hidden", L".hidden[C:\\x\\] - Nagitome"}, {L"\\\\server\\share\\f.txt", L"f.txt[\\\\server\\share\\] - Nagitome"},
+      {L"C:/d/f.txt", L"f.txt[C:/d/] - Nagitome"},
+      {L"C:\\" + std::wstring(1000, L'd') + L"\\" + name, name + L"[C:\\" + std::wstring(985, L'd') + L"...] - Nagitome"},
   };
-  for (const auto& [line, entry] : lines) EXPECT_EQ(Decoded(Utf16Le(line + u"\tk\r\n")), Show({entry})) << Show({entry});
-}
-
-TEST(TaskFileFormatTest, LongLinesAreReadInPiecesOf1023Units) {
-  const std::wstring x(1017, L'x');
-  const std::u16string x16(1017, u'x');
-  // 1017 keyword units come back whole; a longer one is cut, its tail skipped unless it has three TABs.
-  EXPECT_EQ(Decoded(EncodeTaskList({Entry(1, 1, 1, x)})), Show({Entry(1, 1, 1, x)}));
-  EXPECT_EQ(Decoded(EncodeTaskList({Entry(1, 1, 1, x + L"zzzzzz"), Entry(0, 0, 1, L"n")})),
-            Show({Entry(1, 1, 1, x), Entry(0, 0, 1, L"n")}));
-  EXPECT_EQ(Decoded(Utf16Le(u"1\t1\t1\t" + x16 + u"\t2\t1\tq\r\n")), Show({Entry(1, 1, 1, x), Entry(0, 2, 1, L"q")}));
-  std::string utf8 = "\xEF\xBB\xBF" "0\t0\t0\t";  // the limit counts decoded units, not bytes
-  for (int i = 0; i < 1017; ++i) utf8 += "\xE3\x83\x91";
-  EXPECT_EQ(Decoded(utf8 + "\t\t\t\n"), Show({Entry(0, 0, 0, std::wstring(1017, wchar_t(0x30D1))), Entry(0, 0, 0, L"")}));
-}
-
-TEST(TaskFileFormatTest, Utf8IsConvertedAndEachBadByteIsAReplacement) {
-  const wchar_t r = 0xFFFD;
-  const std::pair<std::string, std::wstring> cases[] = {
-      {"\xC3\xA9\xE3\x83\x91\xF0\x9F\x98\x80", {wchar_t(0xE9), wchar_t(0x30D1), wchar_t(0xD83D), wchar_t(0xDE00)}},
-      {"\xF4\x8F\xBF\xBF", {wchar_t(0xDBFF), wchar_t(0xDFFF)}},  // the largest code point
-      {"a\x80" "b", {L'a', r, L'b'}},                              // lone continuation byte
-      {"\xC3(", {r, L'('}},                                        // lead byte without continuation
-      {"\xC0\xAF\xE0\x80\xAF", {r, r, r, r, r}},                   // overlong forms
-      {"\xED\xA0\x80", {r, r, r}},                                 // encoded surrogate
-      {"\xF4\x90\x80\x80", {r, r, r, r}},                          // beyond U+10FFFF
-      {"\xF5\xFF", {r, r}},                                        // invalid lead bytes
-      {"\xE3\x83", {r, r}},                                        // cut by the line end
+  for (const auto& c : cases) EXPECT_EQ(FormatWindowTitle(c.path), c.title) << testing::PrintToString(c.path);
+  const struct { std::size_t capacity; std::wstring path, text; } messages[] = {
+      {1024, L"C:\\a.txt", L"失敗\n\nC:\\a.txt"}, {1024, L"", L"失敗\n\n"},
+      // 20 units hold 19: the message, two line feeds and 15 units of path.
+      {20, L"C:\\12345678.txt", L"失敗\n\nC:\\12345678.txt"}, {20, L"C:\\123456789.txt", L"失敗\n\n...23456789.txt"},
+      {20, L"C:\\some\\long\\folder\\name.txt", L"失敗\n\n...der\\name.txt"},
+      {9, L"C:\\a.txt", L"失敗\n\n...t"},  // room for the dots and one unit
+      {0, L"C:\\" + std::wstring(1100, L'd') + L"\\file.txt", L"失敗\n\n..." + std::wstring(1007, L'd') + L"\\file.txt"},  // 1023 units
   };
-  for (const auto& [bytes, keyword] : cases) {
-    EXPECT_EQ(Decoded("\xEF\xBB\xBF" "0\t0\t0\t" + bytes + "\r\n"), Show({Entry(0, 0, 0, keyword)})) << Show({Entry(0, 0, 0, keyword)});
-  }
+  for (const auto& c : messages) EXPECT_EQ(c.capacity ? FormatPathMessage(L"失敗", c.path, c.capacity) : FormatPathMessage(L"失敗", c.path), c.text);
+  std::wstring& target = RecentFilePath();
+  AssignPath(target, std::wstring(1500, L'p'));
+  EXPECT_EQ(target, std::wstring(1023, L'p'));
+  AssignPath(target, L"C:\\recent.txt");
+  AssignPath(target, std::wstring_view(target).substr(3));
+  EXPECT_EQ(target, L"recent.txt");
 }
 
-// The real file system with one failure switched in through the seam: a read failing after
-// its bytes, the n-th write, or the commit. The real writer is then dropped uncommitted.
-struct FailingStore final : FileStore {
-  bool failRead = false, failCommit = false;
+// The real file system with one failure switched in: a read after its bytes, the n-th write, the commit (the
+// writer is then dropped); on Windows ReplaceFileW as documented (1176 moves nothing, 1177 leaves the target
+// under the backup name), and putting the old file back.
+struct FailingStore final : FileStore
+#ifdef _WIN32
+    , ReplaceCalls
+#endif
+{
+  bool failRead = false, failCommit = false, failRestore = false;
   int failWrite = 0, writes = 0;
+  unsigned long replaceError = 0;
   ReadStatus ReadAll(const std::wstring& path, std::string& bytes) override {
-    return failRead ? (SystemFileStore().ReadAll(path, bytes), ReadStatus::ReadFailed) : SystemFileStore().ReadAll(path, bytes);
+    const ReadStatus status = SystemFileStore().ReadAll(path, bytes);  // the bytes are read either way
+    return failRead ? ReadStatus::ReadFailed : status;
   }
   std::unique_ptr<FileWriter> BeginWrite(const std::wstring& path) override {
     auto real = SystemFileStore().BeginWrite(path);
@@ -151,25 +133,17 @@ struct FailingStore final : FileStore {
     bool Write(std::string_view bytes) override { return ++store.writes != store.failWrite && real->Write(bytes); }
     bool Commit() override { return !store.failCommit && real->Commit(); }
     FailingStore& store;
-    std::unique_ptr<FileWriter> real;
+    const std::unique_ptr<FileWriter> real;
   };
-};
-
 #ifdef _WIN32
-// ReplaceFileW failing as documented: 1176 leaves both files under their own names, 1177 the
-// target under the backup name. Putting the old file back may fail as well.
-struct FailingReplace final : ReplaceCalls {
-  DWORD error = 0;
-  bool failRestore = false;
   bool Replace(const std::wstring& target, const std::wstring& temp, const std::wstring& backup) override {
-    if (error == 0) return ReplaceCalls::Replace(target, temp, backup);
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileW(target.c_str(), backup.c_str());
-    SetLastError(error);
-    return false;
+    if (replaceError == 0) return ReplaceCalls::Replace(target, temp, backup);
+    if (replaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileW(target.c_str(), backup.c_str());
+    return SetLastError(replaceError), false;
   }
   bool Move(const std::wstring& from, const std::wstring& to) override { return !failRestore && ReplaceCalls::Move(from, to); }
-};
 #endif
+};
 
 // The names in a folder; MinGW's std::filesystem cannot walk one past MAX_PATH.
 std::set<std::wstring> Names(const fs::path& folder) {
@@ -194,96 +168,76 @@ void SetReadOnly(const fs::path& path, bool readOnly) {
 #endif
 }
 
+// A task list and both paths set, in a folder of 320 units (past MAX_PATH).
 class TaskFileTest : public testing::Test {
  protected:
   const Entries kBefore = {Entry(1, 3, 0, L"old.exe"), Entry(0, 1, 1, L"Old\tClass")};
   void SetUp() override {
-    // A folder of 320 units, past MAX_PATH.
-    dir_ = fs::path(root_.path()) / std::string(150, 'd');
-    dir_ /= std::string(320 - dir_.native().size() - 1, 'e');
+    dir_ = fs::path(root_.path()) / std::string(150, 'd'), dir_ /= std::string(320 - dir_.native().size() - 1, 'e');
     fs::create_directories(dir_ / "folder");
     SetActiveFileStore(&store_);
 #ifdef _WIN32
-    SetReplaceCalls(&replace_);
+    SetReplaceCalls(&store_);
 #endif
     SetMessageSink([this](std::wstring_view text, MessageIcon icon) { messages_.push_back(icon == MessageIcon::Error ? std::wstring(text) : L"?"); });
     SetTitleSink([this](std::wstring_view title) { titles_.emplace_back(title); });
-    TheTaskList().ReplaceEntries(kBefore);
-    TheTaskList().ResetSelection(), TheTaskList().SelectEntry(1);
-    CurrentFilePath() = L"C:\\lists\\current.txt", RecentFilePath() = L"C:\\lists\\recent.txt";
+  }
+  void Reset(const Entries& entries) {
+    TheTaskList().ReplaceEntries(entries), TheTaskList().ResetSelection(), TheTaskList().SelectEntry(1);
+    CurrentFilePath() = L"C:\\lists\\current.txt", RecentFilePath() = L"C:\\lists\\recent.txt", messages_.clear(), titles_.clear();
   }
   void TearDown() override {
 #ifdef _WIN32  // shortened first: MinGW's std::filesystem cannot walk a folder past MAX_PATH
     MoveFileW((L"\\\\?\\" + dir_.parent_path().wstring()).c_str(), (L"\\\\?\\" + root_.File(L"d")).c_str());
     SetReplaceCalls(nullptr);
 #endif
-    SetActiveFileStore(nullptr), SetMessageSink({}), SetTitleSink({}), TheTaskList().NewTaskList();
-    CurrentFilePath().clear(), RecentFilePath().clear();
+    SetActiveFileStore(nullptr), SetMessageSink({}), SetTitleSink({}), TheTaskList().NewTaskList(), CurrentFilePath().clear(), RecentFilePath().clear();
   }
-  void ExpectUnchanged(const Entries& entries, const std::vector<std::wstring>& messages) {
-    EXPECT_EQ(Show(TheTaskList().Entries()), Show(entries));
-    EXPECT_EQ(TheTaskList().SelectedIndex(), 1);
-    EXPECT_EQ(CurrentFilePath(), L"C:\\lists\\current.txt");
-    EXPECT_EQ(RecentFilePath(), L"C:\\lists\\recent.txt");
-    EXPECT_EQ(messages_, messages);
-    EXPECT_TRUE(titles_.empty());
+  // The list, its selection and both paths as before, the one message given, no new title.
+  void ExpectUnchanged(const Entries& entries, const std::wstring& message) {
+    EXPECT_EQ(TheTaskList().Entries(), entries);
+    EXPECT_EQ(std::tie(CurrentFilePath(), RecentFilePath()), std::make_tuple(L"C:\\lists\\current.txt", L"C:\\lists\\recent.txt"));
+    EXPECT_EQ(std::make_tuple(TheTaskList().SelectedIndex(), messages_, titles_.size()),
+              std::make_tuple(1, message.empty() ? std::vector<std::wstring>{} : std::vector{message}, 0u));
   }
-  testing_support::TempFolder root_;
+  TempFolder root_;
   fs::path dir_;
   FailingStore store_;
-#ifdef _WIN32
-  FailingReplace replace_;
-#endif
   std::vector<std::wstring> messages_, titles_;
 };
 
-TEST_F(TaskFileTest, LoadReplacesTheListAndSetsBothPathsAndTheTitle) {
-  const struct { const char* name; std::string bytes; Entries entries; } cases[] = {
-      {"entries", Utf16Le(u"1\t3\t0\tnotepad.exe\r\nskipped\r\n0\t2\t2\t\u30E1\r\n"),
+// A load replaces the list and sets both paths and the title, or changes nothing and says so.
+TEST_F(TaskFileTest, LoadReplacesTheListOrChangesNothing) {
+  fs::path deep = dir_;  // readable, but longer than the document can name
+  while (deep.wstring().size() < 1024) deep /= std::string(200, 'd');
+  fs::create_directories(deep);
+  const struct { const char* name; fs::path file; std::string bytes; Entries entries; bool failRead = false, recent = false; } cases[] = {
+      {"entries", dir_ / "entries.txt", Utf16Le(u"1\t3\t0\tnotepad.exe\r\nskipped\r\n0\t2\t2\t\u30E1\r\n"),
        {Entry(1, 3, 0, L"notepad.exe"), Entry(0, 2, 2, W(u"\u30E1"))}},
-      {"every line skipped", Utf16Le(u"a\tb\r\n\r\n"), {MakeBlankEntry()}},  // a file without entries loads a blank one
+      {"every line skipped: a blank entry", dir_ / "skipped.txt", Utf16Le(u"a\tb\r\n\r\n"), {MakeBlankEntry()}},
+      {"the recent file itself", dir_ / "recent.txt", Utf16Le(u"1\t0\t0\tr\r\n"), {Entry(1, 0, 0, L"r")}, false, true},
+      {"missing", dir_ / "missing.txt", "", {}}, {"folder", dir_ / "folder", "", {}},
+      {"big-endian", dir_ / "be.txt", std::string("\xFE\xFF\0" "1\0\t\0\t\0\t", 10), {}},
+      {"read fails after its bytes", dir_ / "half.txt", Utf16Le(u"1\t3\t0\tfirst\r\n"), {}, true},
+      {"path too long", deep / "x.txt", Utf16Le(u"1\t3\t0\tdeep\r\n"), {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::wstring path = (dir_ / (std::string(c.name) + ".txt")).wstring();
-    WriteFileBytes(path, c.bytes);
-    EXPECT_TRUE(LoadTaskListFile(path));
-    EXPECT_EQ(Show(TheTaskList().Entries()), Show(c.entries));
-    EXPECT_EQ(CurrentFilePath(), path);
-    EXPECT_EQ(RecentFilePath(), path);
-    EXPECT_EQ(titles_, std::vector<std::wstring>{FormatWindowTitle(path)});
-    titles_.clear();
+    Reset(kBefore);
+    if (!c.bytes.empty()) WriteFileBytes(c.file, c.bytes);
+    const std::wstring path = c.file.wstring();
+    if (c.recent) RecentFilePath() = path;  // loaded through a reference to the path it sets
+    store_.failRead = c.failRead;
+    EXPECT_EQ(LoadTaskListFile(c.recent ? RecentFilePath() : path), !c.entries.empty());
+    if (c.entries.empty()) { ExpectUnchanged(kBefore, FormatPathMessage(L"タスクリストファイルのオープンに失敗しました。", path)); continue; }
+    EXPECT_EQ(TheTaskList().Entries(), c.entries);
+    EXPECT_EQ(std::tie(CurrentFilePath(), RecentFilePath()), std::tie(path, path));
+    EXPECT_EQ(std::make_tuple(titles_, messages_.size()), std::make_tuple(std::vector{FormatWindowTitle(path)}, 0u));
   }
-  RecentFilePath() = (dir_ / "entries.txt").wstring();  // loading the recent file itself keeps its name
-  EXPECT_TRUE(LoadTaskListFile(RecentFilePath()));
-  EXPECT_EQ(RecentFilePath(), (dir_ / "entries.txt").wstring());
-  EXPECT_EQ(TheTaskList().Count(), 2);
-  EXPECT_TRUE(messages_.empty());
 }
 
-TEST_F(TaskFileTest, FailedLoadChangesNothingAndSaysSo) {
-  WriteFileBytes(dir_ / "be.txt", std::string("\xFE\xFF\0" "1\0\t\0\t\0\t", 10));
-  WriteFileBytes(dir_ / "half.txt", Utf16Le(u"1\t3\t0\tfirst\r\n"));  // a read error must not load what came before it
-  for (const char* name : {"missing.txt", "be.txt", "half.txt", "folder"}) {
-    SCOPED_TRACE(name);
-    store_.failRead = name == "half.txt"sv, messages_.clear();
-    const std::wstring path = (dir_ / name).wstring();
-    EXPECT_FALSE(LoadTaskListFile(path));
-    ExpectUnchanged(kBefore, {L"タスクリストファイルのオープンに失敗しました。\n\n" + path});
-  }
-  // A readable list whose path is longer than the document can name is refused too.
-  fs::path deep = dir_;
-  while (deep.wstring().size() < 1024) deep /= std::string(200, 'd');
-  fs::create_directories(deep);
-  WriteFileBytes(deep / "x.txt", Utf16Le(u"1\t3\t0\tdeep\r\n"));
-  messages_.clear();
-  EXPECT_FALSE(LoadTaskListFile((deep / "x.txt").wstring()));
-  EXPECT_EQ(TheTaskList().Count(), static_cast<int>(kBefore.size()));
-  EXPECT_EQ(messages_.size(), 1u);
-}
-
-// A list of several pieces replaces the old file whole, or on any failure leaves it as it was
-// and says so; either way no temporary or backup file stays and the document is unchanged.
+// A list of several pieces replaces the file whole, or it stays as it was and a message says so; no
+// temporary or backup file stays and the document is unchanged.
 TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
   const Entries big(300, Entry(0, 1, 2, std::wstring(200, L'k')));
   const struct { const char *name, *target; int failWrite; bool failCommit, readOnly; unsigned long replaceError = 0; } cases[] = {
@@ -299,20 +253,16 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const bool saved = c.name == "saved"sv;
-    WriteFileBytes(dir_ / "current.txt", "previous contents");
-    SetReadOnly(dir_ / "current.txt", c.readOnly);
+    WriteFileBytes(dir_ / "current.txt", "previous contents"), SetReadOnly(dir_ / "current.txt", c.readOnly);
     const std::set<std::wstring> before = Names(dir_);
-    TheTaskList().ReplaceEntries(big);
-    store_.failCommit = c.failCommit, store_.failWrite = c.failWrite, store_.writes = 0, messages_.clear();
-#ifdef _WIN32
-    replace_.error = c.replaceError;
-#endif
+    Reset(big);
+    store_.failCommit = c.failCommit, store_.failWrite = c.failWrite, store_.writes = 0, store_.replaceError = c.replaceError;
     const std::wstring path = (dir_ / c.target).wstring();
     EXPECT_EQ(SaveTaskListFile(path), saved);
     EXPECT_EQ(ReadFileBytes(dir_ / "current.txt"), saved ? EncodeTaskList(big) : "previous contents");
     EXPECT_EQ(Names(dir_), before);
     if (saved || c.failWrite) { EXPECT_EQ(store_.writes, saved ? 2 : c.failWrite); }  // in pieces; none after a failure
-    ExpectUnchanged(big, saved ? std::vector<std::wstring>{} : std::vector<std::wstring>{L"タスクリストファイルの書き込みに失敗しました。\n\n" + path});
+    ExpectUnchanged(big, saved ? L"" : L"タスクリストファイルの書き込みに失敗しました。\n\n" + path);
 #ifdef _WIN32  // not hidden like the temporary file it was written as
     if (saved) { EXPECT_FALSE(GetFileAttributesW((L"\\\\?\\" + path).c_str()) & FILE_ATTRIBUTE_HIDDEN); }
 #endif
@@ -320,7 +270,7 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
   }
 #ifdef _WIN32
   // The old file could not be put back: it stays beside under the backup name, which the message gives.
-  replace_.error = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, replace_.failRestore = true, messages_.clear();
+  store_.replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, store_.failRestore = true, messages_.clear();
   const std::wstring path = (dir_ / "current.txt").wstring();
   EXPECT_FALSE(SaveTaskListFile(path));
   std::set<std::wstring> kept = Names(dir_);
@@ -328,8 +278,8 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
   ASSERT_EQ(kept.size(), 1u);
   const fs::path backup = dir_ / *kept.begin();
   EXPECT_EQ(ReadFileBytes(L"\\\\?\\" + backup.wstring()), "previous contents");
-  ExpectUnchanged(big, {L"タスクリストファイルの書き込みに失敗しました。\n\n" + path +
-                        L"\n\n元のタスクリストファイルは次の名前で残っています。\n\n" + backup.wstring()});
+  ExpectUnchanged(big, L"タスクリストファイルの書き込みに失敗しました。\n\n" + path +
+                       L"\n\n元のタスクリストファイルは次の名前で残っています。\n\n" + backup.wstring());
 #endif
 }
 

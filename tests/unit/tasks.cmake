@@ -1,6 +1,4 @@
 nagitome_add_test(tasks_tests
   SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/task_list_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/task_file_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/document_test.cpp
   LIBS tasks)
