@@ -106,10 +106,13 @@ TEST_F(CommandLineTest, PreviewsRunsAndLogsExactlyWhatTheListNames) {
   const struct { WindowProbe& probe; std::optional<TaskEntry> entry; int closes; } targets[] = {
       {Probe(L"e2e\\wild\t" + u + L" なぎ止め 😀", L"Wild" + u), TaskEntry{E::CloseWindow, T::WindowTitle, M::Wildcard, L"e2e\\wild\t" + u + L" *"}, 1},
       {Probe(L"hidden", L"E2eClass" + u), TaskEntry{E::CloseWindow, T::WindowClass, M::RegexCaseSensitive, L"E2eClass" + u}, 1},
-      {Probe(L"E2E Regex " + u, L"rx" + u + L"main"), TaskEntry{E::CloseWindow, T::TitleAndClass, M::RegexIgnoreCase, L"e2e regex " + u + L"（rx" + u + L"[a-z]+）"}, 1},
-      {Probe(L"by name", L"ByName" + u, {}, L"e2e-close-" + u + L"-d.exe"), TaskEntry{E::CloseWindow, T::ProcessName, M::Wildcard, L"e2e-close-" + u + L"-?.exe"}, 1},
+      {Probe(L"E2E Regex " + u, L"rx" + u + L"main"),
+       TaskEntry{E::CloseWindow, T::TitleAndClass, M::RegexIgnoreCase, L"e2e regex " + u + L"（rx" + u + L"[a-z]+）"}, 1},
+      {Probe(L"by name", L"ByName" + u, {}, L"e2e-close-" + u + L"-d.exe"),
+       TaskEntry{E::CloseWindow, T::ProcessName, M::Wildcard, L"e2e-close-" + u + L"-?.exe"}, 1},
       {Probe(L"-", L"-", {.count = 0}, L"e2e-kill-" + u + L".exe"), TaskEntry{E::Taskkill, T::ProcessName, M::Wildcard, L"e2e-kill-" + u + L".exe"}, 0},
-      {Probe(L"e2e kill title " + u, L"KillTitle" + u, {.ignoreClose = true}), TaskEntry{E::Taskkill, T::WindowTitle, M::RegexCaseSensitive, L"e2e kill title " + u}, 0},
+      {Probe(L"e2e kill title " + u, L"KillTitle" + u, {.ignoreClose = true}),
+       TaskEntry{E::Taskkill, T::WindowTitle, M::RegexCaseSensitive, L"e2e kill title " + u}, 0},
       {Probe(u + std::wstring(1100, L'm'), L"Long" + u), TaskEntry{E::CloseWindow, T::WindowTitle, M::Wildcard, u + L"m*"}, 1},
       {Probe(u + std::wstring(1020 - u.size(), L'n'), L"LongBoth" + u), TaskEntry{E::CloseWindow, T::TitleAndClass, M::Wildcard, u + L"n*"}, 1},
       {Probe(L"near", L"E2eClass" + u + L"x"), {}, 0},
@@ -124,9 +127,10 @@ TEST_F(CommandLineTest, PreviewsRunsAndLogsExactlyWhatTheListNames) {
     entries.push_back(*entry);
     const std::wstring texts[] = {p.title.substr(0, 1023), p.className, (p.title + L"（" + p.className + L"）").substr(0, 1023), p.imageName};
     const HWND w = FindWindowW(p.className.c_str(), nullptr);  // none for a windowless probe
-    const std::string pid = std::to_string(p.process.id()), row = std::to_string(entries.size()), kill = entry->EndMethod == E::Taskkill ? "1" : "0";
+    const std::string pid = std::to_string(p.process.id()), row = std::to_string(entries.size());
+    const std::string kill = entry->EndMethod == E::Taskkill ? "1" : "0", target = std::to_string(int(entry->MatchTarget));
     const std::string image = ToUtf8(p.imageName), text = Escaped(texts[static_cast<int>(entry->MatchTarget)]);
-    report += row + "\t" + kill + "\t" + std::to_string(static_cast<int>(entry->MatchTarget)) + "\t" + pid + "\t" + image + "\t" + (w ? Hex(w) : "") + "\t" + text + "\r\n";
+    report += row + "\t" + kill + "\t" + target + "\t" + pid + "\t" + image + "\t" + (w ? Hex(w) : "") + "\t" + text + "\r\n";
     logged.push_back((kill == "1" ? "taskkill\t" + pid : "close\t0x" + Hex(w)) + "\t" + row + "\t" + image + "\t" + text);
   }
   logged.push_back("end\tcloses 6\tkills 2\trejected 0\tcut short 0\texit 0");
@@ -169,7 +173,9 @@ TEST_F(CommandLineTest, PreviewsRunsAndLogsExactlyWhatTheListNames) {
       {L"/p " + Quote(folder_.path()) + L" " + Quote(target), 2, {}, openFailed + " " + ToUtf8(folder_.path()) + "\r\n"},
       {L"/p " + Quote(preview) + L" " + Quote(unwritable), 3, {}, "プレビューの結果を書き込めませんでした。 " + ToUtf8(unwritable) + "\r\n"},
       {e(rejected), 1, {Start(rejected, "{pid}"), "rejected\t2\t(x" + ToUtf8(u), "end\tcloses 0\tkills 0\trejected 1\tcut short 0\texit 1"}},
-      {e(cut), 1, {Start(cut, "{pid}"), "close\t0x" + Hex(FindWindowW(slow.className.c_str(), nullptr)) + "\t1\t" + ToUtf8(slow.imageName) + "\t" + ToUtf8(slow.className),
+      {e(cut), 1, {Start(cut, "{pid}"),
+                   "close\t0x" + Hex(FindWindowW(slow.className.c_str(), nullptr)) + "\t1\t" + ToUtf8(slow.imageName) + "\t" +
+                       ToUtf8(slow.className),
                    "cut short\t2\t(a*)*\\\\1[b]", "end\tcloses 1\tkills 0\trejected 0\tcut short 1\texit 1"}},
       {e(missing), 2, {Start(missing, "{pid}"), "not loaded\t" + badPath, notLoaded}, "", "", {}, {}, true},
       {e(missing), 2, {Start(missing, "{pid}"), "not loaded\t" + badPath, notLoaded}, "", "", invisible},

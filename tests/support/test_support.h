@@ -51,7 +51,7 @@ class TempFolder {
   TempFolder() {
     static std::mt19937_64 random{std::random_device{}()};
     path_ = (std::filesystem::temp_directory_path() / ("nagitome-test-" + std::to_string(random()))).wstring();
-    ok_ = std::filesystem::create_directory(path_);
+    std::filesystem::create_directory(path_);  // throws when it cannot
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
@@ -60,13 +60,11 @@ class TempFolder {
     std::error_code error;
     for (int i = 0; i < 60 && (std::filesystem::remove_all(path_, error), error); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
-  bool ok() const { return ok_; }
   const std::wstring& path() const { return path_; }
   std::wstring File(const std::wstring& name) const { return (std::filesystem::path(path_) / name).wstring(); }
 
  private:
   std::wstring path_;
-  bool ok_ = false;
 };
 
 // The wildcard match as defined, step by step: a last star takes the (non-empty) rest, any other one

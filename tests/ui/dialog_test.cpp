@@ -37,7 +37,11 @@ const std::vector<TaskEntry> kThree = {{.Keyword = L"alpha"}, {E::Taskkill, T::P
 // A visible dialog of this process (other tests may run beside us) by its title, any for null.
 HWND WaitForDialog(const wchar_t* title) {
   HWND found = nullptr;
-  const auto ours = [&] { DWORD process = 0; GetWindowThreadProcessId(found, &process); return process == GetCurrentProcessId() && IsWindowVisible(found); };
+  const auto ours = [&] {
+    DWORD process = 0;
+    GetWindowThreadProcessId(found, &process);
+    return process == GetCurrentProcessId() && IsWindowVisible(found);
+  };
   WaitUntil([&] { while ((found = FindWindowExW(nullptr, found, L"#32770", title)) && !ours()) {} return found != nullptr; });
   return found;
 }
@@ -54,7 +58,10 @@ template <std::size_t N> std::vector<std::array<std::wstring, N>> RowsOf(HWND li
   return rows;
 }
 
-std::wstring WriteList(const std::wstring& path, const std::vector<TaskEntry>& entries) { EXPECT_TRUE(WriteFileBytes(path, EncodeTaskList(entries))); return path; }
+std::wstring WriteList(const std::wstring& path, const std::vector<TaskEntry>& entries) {
+  EXPECT_TRUE(WriteFileBytes(path, EncodeTaskList(entries)));
+  return path;
+}
 std::vector<std::wstring> g_arguments;  // the dialog's services are plain function pointers
 Log g_log;  // filled on the dialogs' threads, under g_logMutex
 std::mutex g_logMutex;
@@ -290,7 +297,8 @@ TEST_F(DialogTest, AboutLinkTurnsRedUnderThePointerAndOpensTheHomePage) {
     POINT middle{width / 2, height / 2}, onOk{(ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2};
     ScreenToClient(Link(), &onOk);
     MoveMouse(middle);  // the underlined font and the brush exist while the dialog does
-    const auto font = reinterpret_cast<HGDIOBJ>(Send(Link(), WM_GETFONT)), brush = reinterpret_cast<HGDIOBJ>(Send(about_, WM_CTLCOLORSTATIC, 0, reinterpret_cast<LPARAM>(Link())));
+    const auto font = reinterpret_cast<HGDIOBJ>(Send(Link(), WM_GETFONT));
+    const auto brush = reinterpret_cast<HGDIOBJ>(Send(about_, WM_CTLCOLORSTATIC, 0, reinterpret_cast<LPARAM>(Link())));
     EXPECT_EQ(std::pair(GetObjectType(font), GetObjectType(brush)), (std::pair<DWORD, DWORD>(OBJ_FONT, OBJ_BRUSH)));
     // Out past each edge, then onto the OK button; every hover starts over.
     for (const POINT out : {POINT{-1, middle.y}, POINT{middle.x, -1}, POINT{width, middle.y}, POINT{middle.x, height}, onOk}) {

@@ -1,7 +1,8 @@
 // What the main dialog and the command line decide, without a window: row texts, the editor's
-// check marks, the rows an entry command changes, the start-up forms.
+// check marks, the rows an entry command changes, the start-up forms; and the run log's lines.
 #include <gtest/gtest.h>
 
+#include "app/run_log.h"
 #include "app/start_form.h"
 #include "ui/editor_model.h"
 
@@ -15,9 +16,12 @@ using Keys = std::vector<std::wstring>;
 
 TEST(EditorModelTest, RowTextsAndCheckMarksNameEveryValue) {
   const struct { TaskEntry entry; RowTexts texts; std::vector<int> checked; } cases[] = {
-      {{E::CloseWindow, T::WindowTitle, M::Wildcard, L"k"}, {L"ウィンドウを閉じる", L"ウィンドウタイトル", L"ワイルドカード", L"k"}, {1010, 1012, 1017}},
-      {{E::Taskkill, T::WindowClass, M::RegexCaseSensitive, L""}, {L"taskkill", L"ウィンドウクラス名", L"正規表現（大小区別する）", L""}, {1011, 1013, 1018, 1019}},
-      {{E::CloseWindow, T::TitleAndClass, M::RegexIgnoreCase, L""}, {L"ウィンドウを閉じる", L"ウィンドウタイトル（ウィンドウクラス名）", L"正規表現（大小区別しない）", L""}, {1010, 1014, 1018}},
+      {{E::CloseWindow, T::WindowTitle, M::Wildcard, L"k"},
+       {L"ウィンドウを閉じる", L"ウィンドウタイトル", L"ワイルドカード", L"k"}, {1010, 1012, 1017}},
+      {{E::Taskkill, T::WindowClass, M::RegexCaseSensitive, L""},
+       {L"taskkill", L"ウィンドウクラス名", L"正規表現（大小区別する）", L""}, {1011, 1013, 1018, 1019}},
+      {{E::CloseWindow, T::TitleAndClass, M::RegexIgnoreCase, L""},
+       {L"ウィンドウを閉じる", L"ウィンドウタイトル（ウィンドウクラス名）", L"正規表現（大小区別しない）", L""}, {1010, 1014, 1018}},
       {{E::Taskkill, T::ProcessName, M::Wildcard, L""}, {L"taskkill", L"プロセス名", L"ワイルドカード", L""}, {1011, 1015, 1017}},
   };
   for (const auto& c : cases) {
@@ -102,6 +106,12 @@ TEST(StartFormTest, ArgumentsChooseTheAction) {
     const StartForm form = ReadStartForm(arguments, c.recentOn, c.recent, [](const std::wstring& p) { return p.starts_with(L"ok"); });
     EXPECT_EQ(form, c.form) << testing::PrintToString(c.arguments);
   }
+}
+
+// West of UTC and at UTC: the Wine tests run east of it.
+TEST(RunLogTest, TimeStampsCarryTheOffsetInIso8601) {
+  EXPECT_EQ(LogLineBytes({2026, 1, 2, 3, 4, 5, 6, -210}, L"x"), "2026-01-02T03:04:05.006-03:30\tx\r\n");  // Newfoundland
+  EXPECT_EQ(LogLineBytes({2026, 1, 2, 3, 4, 5, 6, 0}, L"x"), "2026-01-02T03:04:05.006+00:00\tx\r\n");
 }
 
 }  // namespace

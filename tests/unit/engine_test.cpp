@@ -25,8 +25,10 @@ namespace {
 using namespace std::chrono_literals;
 using Log = std::vector<std::string>;
 constexpr EndMethod kClose = EndMethod::CloseWindow, kKill = EndMethod::Taskkill;
-constexpr MatchTarget kTitle = MatchTarget::WindowTitle, kClass = MatchTarget::WindowClass, kBoth = MatchTarget::TitleAndClass, kName = MatchTarget::ProcessName;
-constexpr MatchMethod kWild = MatchMethod::Wildcard, kCase = MatchMethod::RegexCaseSensitive, kNoCase = MatchMethod::RegexIgnoreCase;
+constexpr MatchTarget kTitle = MatchTarget::WindowTitle, kClass = MatchTarget::WindowClass,
+                      kBoth = MatchTarget::TitleAndClass, kName = MatchTarget::ProcessName;
+constexpr MatchMethod kWild = MatchMethod::Wildcard, kCase = MatchMethod::RegexCaseSensitive,
+                      kNoCase = MatchMethod::RegexIgnoreCase;
 
 enum Outcome { kNo, kYes, kGaveUp, kInvalid };
 
@@ -34,7 +36,8 @@ enum Outcome { kNo, kYes, kGaveUp, kInvalid };
 // plain characters; hostile cases end about at their budget on this thread (the bound only tells bounded from not).
 TEST(KeywordMatcherTest, MatchesTheWholeTextByMethodWithinItsBudget) {
   const std::wstring as(1023, L'a'), nested = std::wstring(1000, L'(') + L"a*" + std::wstring(1000, L')');
-  const struct { std::wstring keyword; MatchMethod method; std::wstring text; Outcome outcome; std::chrono::milliseconds budget = kRegexBudgetPerEntry; } cases[] = {
+  const struct { std::wstring keyword; MatchMethod method; std::wstring text; Outcome outcome;
+                 std::chrono::milliseconds budget = kRegexBudgetPerEntry; } cases[] = {
       {L"note*", kWild, L"notepad", kYes}, {L"note*", kWild, L"note", kNo}, {L"a*b", kWild, L"ab", kYes}, {L"*a*", kWild, L"a", kNo},
       {L"*a*", kWild, L"xay", kYes}, {L"a?", kWild, L"a", kNo}, {L"*?", kWild, L"a", kYes}, {L"?*", kWild, L"a", kNo}, {L"?*", kWild, L"ab", kYes},
       {L"Notepad", kWild, L"notepad", kNo}, {L"*", kWild, L"", kNo}, {L"*", kWild, L"*", kYes}, {L"**", kWild, L"x", kYes}, {L"?", kWild, L"", kNo},
@@ -224,7 +227,8 @@ TEST(TerminationTest, WindowSnapshotCombinesTextsAndNamesProcesses) {
 
 // The id buffer grows until every id fits, up to a cap; a failed or endless enumeration lists none.
 TEST(TerminationTest, ProcessEnumerationGrowsItsBufferUntilEveryIdFits) {
-  const struct { std::uint32_t processes; std::vector<std::uint32_t> capacities; } cases[] = {{0, {4096}}, {1023, {4096}}, {1024, {4096, 8192}}, {3000, {4096, 8192, 16384}}};
+  const struct { std::uint32_t processes; std::vector<std::uint32_t> capacities; } cases[] = {
+      {0, {4096}}, {1023, {4096}}, {1024, {4096, 8192}}, {3000, {4096, 8192, 16384}}};
   for (const auto& c : cases) {
     FakeDesktop desk;
     Log expected;  // every id, in order; an unreadable process is not matched

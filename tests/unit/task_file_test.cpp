@@ -36,22 +36,26 @@ TEST(TaskFileFormatTest, DecodesByMarkLineRulesPiecesAndNumbers) {
   for (int i = 0; i < 1017; ++i) utf8 += "\xE3\x83\x91";
   const struct { const char* name; std::string bytes; Entries entries; bool accepted = true, canonical = false; } cases[] = {
       {"empty", "", {}}, {"mark only", "\xFF\xFE", {}, true, true}, {"utf-16 big-endian refused", std::string("\xFE\xFF\0" "1\0\t\0\t\0\t", 10), {}, false},
-      {"canonical", std::string("\xFF\xFE" "1\0\t\0" "3\0\t\0" "0\0\t\0" "n\0o\0t\0e\0p\0a\0d\0.\0e\0x\0e\0" "\r\0\n\0", 40), {Entry(1, 3, 0, L"notepad.exe")}, true, true},
+      {"canonical", std::string("\xFF\xFE" "1\0\t\0" "3\0\t\0" "0\0\t\0" "n\0o\0t\0e\0p\0a\0d\0.\0e\0x\0e\0" "\r\0\n\0", 40),
+       {Entry(1, 3, 0, L"notepad.exe")}, true, true},
       {"TABs, spaces kept", Utf16Le(u"0\t2\t2\t \u30D1 a\tb \r\n1\t0\t1\t\r\n"), {Entry(0, 2, 2, W(u" \u30D1 a\tb ")), Entry(1, 0, 1, L"")}, true, true},
       {"utf-8 mark, SUB byte ends", "\xEF\xBB\xBF" "1\t2\t1\t\xE3\x83\x91\n\x1A" "0\t0\t0\tb\n", {Entry(1, 2, 1, W(u"\u30D1"))}},
       {"single byte (EF BB without BF): each its own unit", "\xEF\xBB\t1\t0\t\xC3\xA9\n0\t0\t0\t\xE3\x83\x91\xFF\n",
        {Entry(0, 1, 0, W(u"\u00C3\u00A9")), Entry(0, 0, 0, W(u"\u00E3\u0083\u0091\u00FF"))}},
       {"utf-16 without its mark", Utf16Le(u"1\t3\t0\tnotepad.exe\r\n0\t0\t0\tx\r\n", false), {}},
-      {"CR LF, LF, lone CR cuts, no last end", Utf16Le(u"1\t0\t0\ta\r\n0\t1\t0\tb\rcd\n0\t0\t1\tc"), {Entry(1, 0, 0, L"a"), Entry(0, 1, 0, L"b"), Entry(0, 0, 1, L"c")}},
+      {"CR LF, LF, lone CR cuts, no last end", Utf16Le(u"1\t0\t0\ta\r\n0\t1\t0\tb\rcd\n0\t0\t1\tc"),
+       {Entry(1, 0, 0, L"a"), Entry(0, 1, 0, L"b"), Entry(0, 0, 1, L"c")}},
       {"SUB ends the data, in a line too", Utf16Le(u"1\t0\t0\ta\u001Ab\r\n0\t0\t0\tb\r\n"), {Entry(1, 0, 0, L"a")}},
       {"NUL ends the text; before the third TAB or first it skips the line",
        Utf16Le(u"1\t0\t0\tab\0cd\r\n1\t0\0\t0\tab\r\n\u00001\t0\t0\tab\r\n0\t0\t0\tz\r\n"sv), {Entry(1, 0, 0, L"ab"), Entry(0, 0, 0, L"z")}},
       {"too few TABs, empty lines skipped; three alone: blank", Utf16Le(u"1\t0\tab\r\n\r\n\n1\t1\t1\r\n\t\t\t\r\n"), {Entry(0, 0, 0, L"")}},
       {"stray last byte", Utf16Le(u"1\t0\t0\tab") + "1", {Entry(1, 0, 0, W(u"ab\uFFFD"))}},
       // Fields read as numeric fields; out of range is the first value, beyond 32 bits too (clamped, not wrapped).
-      {"fields", Utf16Le(u" \uFF11\t+3\t\uFF12x\tk\r\n2\t4\t3\tk\r\n-1\t-1\t-1\tk\r\n4294967297\t4294967299\t4294967298\tk\r\n-4294967295\t-4294967293\t-4294967294\tk\r\n"),
+      {"fields", Utf16Le(u" \uFF11\t+3\t\uFF12x\tk\r\n2\t4\t3\tk\r\n-1\t-1\t-1\tk\r\n"
+                         u"4294967297\t4294967299\t4294967298\tk\r\n-4294967295\t-4294967293\t-4294967294\tk\r\n"),
        {Entry(1, 3, 2, L"k"), Entry(0, 0, 0, L"k"), Entry(0, 0, 0, L"k"), Entry(0, 0, 0, L"k"), Entry(0, 0, 0, L"k")}},
-      {"a longer keyword cut, its tail skipped unless it has three TABs", Utf16Le(u"1\t1\t1\t" + x + u"zzzzzz\r\n0\t0\t1\tn\r\n1\t1\t1\t" + x + u"\t2\t1\tq\r\n"),
+      {"a longer keyword cut, its tail skipped unless it has three TABs",
+       Utf16Le(u"1\t1\t1\t" + x + u"zzzzzz\r\n0\t0\t1\tn\r\n1\t1\t1\t" + x + u"\t2\t1\tq\r\n"),
        {Entry(1, 1, 1, W(x)), Entry(0, 0, 1, L"n"), Entry(1, 1, 1, W(x)), Entry(0, 2, 1, L"q")}},
       {"utf-8 pieces count units", utf8 + "\t\t\t\n", {Entry(0, 0, 0, std::wstring(1017, wchar_t(0x30D1))), Entry(0, 0, 0, L"")}},
       // UTF-8 is converted, each bad byte a replacement.
