@@ -4,7 +4,6 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#include <algorithm>
 #include <memory>
 
 #include "app/command_line.h"
@@ -12,6 +11,7 @@
 #include "engine/preview.h"
 #include "engine/win32/win32_desktop.h"
 #include "tasks/file_store.h"
+#include "tasks/handle.h"
 #include "tasks/message.h"
 #include "tasks/task_file.h"
 #include "tasks/task_list.h"
@@ -48,13 +48,7 @@ bool WriteOut(DWORD standard, const std::string& utf8) {
     DWORD written = 0;
     return utf8.empty() || WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   }
-  for (std::size_t at = 0; at < utf8.size();) {
-    DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(utf8.size() - at, 1 << 20));
-    if (!WriteFile(handle, utf8.data() + at, chunk, &written, nullptr) || written == 0) return false;
-    at += written;
-  }
-  return true;
+  return WriteAll(handle, utf8);
 }
 
 // One line on standard error: the message with its path on the same line.

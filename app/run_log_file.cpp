@@ -11,13 +11,12 @@ namespace {
 LogTime CurrentLogTime() {
   static TIME_ZONE_INFORMATION zone{};
   static const bool zoneKnown = GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID;
-  FILETIME utcFile{};
-  GetSystemTimeAsFileTime(&utcFile);
   SYSTEMTIME utc{}, local{};
-  FILETIME localFile{};
+  GetSystemTime(&utc);
+  FILETIME utcFile{}, localFile{};
   LogTime time;
   // Both sides from whole milliseconds: the clock's finer part would cut the offset a minute short.
-  if (!FileTimeToSystemTime(&utcFile, &utc) || !SystemTimeToFileTime(&utc, &utcFile)) return time;
+  if (!SystemTimeToFileTime(&utc, &utcFile)) return time;
   if (!SystemTimeToTzSpecificLocalTime(zoneKnown ? &zone : nullptr, &utc, &local) || !SystemTimeToFileTime(&local, &localFile)) {
     local = utc;
     localFile = utcFile;

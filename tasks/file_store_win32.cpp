@@ -86,15 +86,7 @@ class Win32FileWriter final : public FileWriter {
     DeleteFileW(names_.temp.c_str());
   }
 
-  bool Write(std::string_view bytes) override {
-    while (!bytes.empty()) {
-      DWORD written = 0;
-      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-      if (!WriteFile(names_.file.get(), bytes.data(), chunk, &written, nullptr) || written == 0) return false;
-      bytes.remove_prefix(written);
-    }
-    return true;
-  }
+  bool Write(std::string_view bytes) override { return WriteAll(names_.file.get(), bytes); }
 
   bool Commit() override {
     if (!FlushFileBuffers(names_.file.get())) return false;

@@ -92,9 +92,9 @@ void DecodeUtf8(std::string_view bytes, Put put) {
 }
 
 // Takes the decoded units one at a time and reads them as a 1024-unit line buffer would:
-// CR LF as LF, SUB as the end of the data, pieces through the next LF or of 1023 units, each
-// piece's text up to its first NUL. Only one piece is held, so any line structure is read in
-// one pass without a decoded copy of the file.
+// CR LF as LF, SUB as the end of the data, pieces through the next LF or of 1023 units (a
+// piece's line ends at its first NUL: ParseTaskLine stops there). Only one piece is held, so
+// any line structure is read in one pass without a decoded copy of the file.
 class PieceReader {
  public:
   explicit PieceReader(std::vector<TaskEntry>& entries) : entries_(entries) {}
@@ -119,24 +119,21 @@ class PieceReader {
 
  private:
   void Append(wchar_t unit) {
-    if (unit == 0 && nul_ == kPieceUnits) nul_ = size_;
     piece_[size_++] = unit;
     if (unit == kLf || size_ == kPieceUnits) EndPiece();
   }
 
   void EndPiece() {
-    const std::wstring_view text(piece_.data(), std::min(size_, nul_));
     TaskEntry entry;
-    if (!text.empty() && ParseTaskLine(text, entry)) entries_.push_back(std::move(entry));
+    if (ParseTaskLine(std::wstring_view(piece_.data(), size_), entry)) entries_.push_back(std::move(entry));
     size_ = 0;
-    nul_ = kPieceUnits;
   }
 
   std::vector<TaskEntry>& entries_;
   std::array<wchar_t, kPieceUnits> piece_{};
   std::size_t size_ = 0;
-  std::size_t nul_ = kPieceUnits;  // the first NUL of the piece, if any
-  bool pendingCr_ = false;          // a CR waiting to see whether LF follows
+
+  bool pendingCr_ = false;  // a CR waiting to see whether LF follows
 };
 
 void AppendUnit(std::string& out, std::uint32_t unit) {

@@ -48,19 +48,22 @@ void ListViewWrapper::FollowDpi(UINT dpi) {
   SetColumnWidths(view_, kColumnWidths, dpi);
 }
 
-void ListViewWrapper::InsertRow(int row, const RowTexts& texts) {
-  if (!view_) return;
+void InsertListRow(HWND view, int row, std::span<const std::wstring> cells) {
   LVITEMW item{};
   item.mask = LVIF_TEXT;
   item.iItem = row;
-  item.pszText = const_cast<wchar_t*>(texts[0].c_str());
-  const int at = static_cast<int>(SendMessageW(view_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  for (int i = 1; i < 4; ++i) {
+  item.pszText = const_cast<wchar_t*>(cells[0].c_str());
+  const int at = static_cast<int>(SendMessageW(view, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  for (std::size_t i = 1; i < cells.size(); ++i) {
     item.iItem = at;
-    item.iSubItem = i;
-    item.pszText = const_cast<wchar_t*>(texts[i].c_str());
-    SendMessageW(view_, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    item.iSubItem = static_cast<int>(i);
+    item.pszText = const_cast<wchar_t*>(cells[i].c_str());
+    SendMessageW(view, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
   }
+}
+
+void ListViewWrapper::InsertRow(int row, const RowTexts& texts) {
+  if (view_) InsertListRow(view_, row, texts);
 }
 
 void ListViewWrapper::DeleteRow(int row) {

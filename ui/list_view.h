@@ -4,9 +4,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <span>
+#include <string>
+
 #include "ui/editor_model.h"
 
 namespace nagitome {
+
+// Inserts a report view's row at row: its first cell, then the others beside it.
+void InsertListRow(HWND view, int row, std::span<const std::wstring> cells);
 
 class ListViewWrapper {
  public:

@@ -7,6 +7,7 @@
 
 #include "resource.h"
 #include "tasks/texts.h"
+#include "ui/list_view.h"
 
 namespace nagitome {
 
@@ -32,16 +33,6 @@ RECT ChildRect(HWND dialog, int id) {
   return rect;
 }
 
-void SetCell(HWND view, int row, int column, std::wstring_view cell) {
-  const std::wstring text(cell);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT;
-  item.iItem = row;
-  item.iSubItem = column;
-  item.pszText = const_cast<wchar_t*>(text.c_str());
-  if (column == 0) SendMessageW(view, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  else SendMessageW(view, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
 
 void FillList(HWND view, const Preview& preview) {
   SendMessageW(view, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
@@ -57,13 +48,10 @@ void FillList(HWND view, const Preview& preview) {
   SendMessageW(view, LVM_SETITEMCOUNT, preview.actions.size(), 0);
   int row = 0;
   for (const PreviewAction& action : preview.actions) {
-    SetCell(view, row, 0, std::to_wstring(action.row));
-    SetCell(view, row, 1, EndMethodText(action.endMethod));
-    SetCell(view, row, 2, MatchTargetText(action.matchTarget));
-    SetCell(view, row, 3, action.matchedText);
-    SetCell(view, row, 4, action.processName);
-    SetCell(view, row, 5, std::to_wstring(action.processId));
-    ++row;
+    const std::wstring cells[] = {std::to_wstring(action.row), std::wstring(EndMethodText(action.endMethod)),
+                                  std::wstring(MatchTargetText(action.matchTarget)), std::wstring(action.matchedText),
+                                  std::wstring(action.processName), std::to_wstring(action.processId)};
+    InsertListRow(view, row++, cells);
   }
   // Wide enough for the header and the widest cell, measured in the view's font so at any DPI;
   // the last column also takes the rest of the view. A header is given room of its own, since
