@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "engine/report_text.h"
 #include "probe_client.h"
 #include "tasks/task_file_format.h"
 #include "tasks/utf8.h"
@@ -23,13 +24,9 @@ using E = EndMethod;
 using T = MatchTarget;
 using M = MatchMethod;
 
-std::string Hex(HWND w) {  // a handle as the report writes it; the log puts "0x" before it
-  char text[32];
-  return {text, static_cast<std::size_t>(std::snprintf(text, sizeof text, "%08llX", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(w))))};
-}
-std::string Escaped(const std::wstring& text) {  // as the log and the report write a text
-  return std::regex_replace(std::regex_replace(ToUtf8(text), std::regex(R"(\\)"), R"(\\)"), std::regex("\t"), R"(\t)");
-}
+// A handle and a text as the report and the log write them (the log puts "0x" before a handle).
+std::string Hex(HWND w) { return ToUtf8(HandleHex(reinterpret_cast<std::uintptr_t>(w))); }
+std::string Escaped(const std::wstring& text) { return ToUtf8(EscapeReportText(text)); }
 std::string Start(const std::wstring& list, const std::string& pid) {
   return "start\t" + Escaped(list) + "\t" NAGITOME_VERSION "\tpid " + pid;
 }
@@ -85,7 +82,7 @@ class CommandLineTest : public ::testing::Test {
         if (answer) PostMessageW(w, WM_CLOSE, 0, 0);
         if (!GetDlgItem(w, 2000)) ran.shown.insert(probes::WindowText(w));
       }
-      return !nagitome.Running() && !probes::TakeCensus().commands;
+      return !nagitome.Running() && !probes::CommandsRunning();
     }, 30000, answer ? 50 : 1));
     ran.code = nagitome.ExitCode();
     return ran;

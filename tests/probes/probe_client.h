@@ -1,16 +1,35 @@
 // Starting the probe program (its path comes from the build as NAGITOME_PROBE_WINDOW_EXE) and
-// other processes from a test, owning them, and reading what they left.
+// other processes from a test, owning them, and reading what they left; small Win32 helpers the
+// Wine-side tests and benchmarks share.
 #pragma once
 
 #include <windows.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "tasks/handle.h"
-#include "tests/support/win32_test.h"
+#include "tests/support/test_support.h"
+
+namespace nagitome::testing_support {
+
+// Polls until the condition holds or the time is up; true if it held.
+inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000, DWORD pollMs = 10) {
+  for (const ULONGLONG end = GetTickCount64() + timeoutMs; !condition(); Sleep(pollMs)) {
+    if (GetTickCount64() >= end) return false;
+  }
+  return true;
+}
+
+inline std::wstring WindowText(HWND window) {
+  std::wstring text(64 * 1024, L'\0');
+  return text.substr(0, std::max(0, GetWindowTextW(window, text.data(), 64 * 1024)));
+}
+
+}  // namespace nagitome::testing_support
 
 namespace nagitome::probes {
 
@@ -104,18 +123,16 @@ inline std::vector<HWND> VisibleWindows() {
   return visible;
 }
 
-// This process's threads, and whether a process taskkill runs in (or its console) is there.
-struct Census { DWORD ownThreads = 0; bool commands = false; };
-inline Census TakeCensus() {
+// Whether a process taskkill runs in (or its console) is there.
+inline bool CommandsRunning() {
   UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32W p{};
   p.dwSize = sizeof p;
-  Census census;
+  bool running = false;
   for (BOOL more = Process32FirstW(snapshot.get(), &p); more; more = Process32NextW(snapshot.get(), &p)) {
-    if (p.th32ProcessID == GetCurrentProcessId()) census.ownThreads = p.cntThreads;
-    for (const wchar_t* name : {L"cmd.exe", L"conhost.exe", L"taskkill.exe"}) census.commands |= !_wcsicmp(p.szExeFile, name);
+    for (const wchar_t* name : {L"cmd.exe", L"conhost.exe", L"taskkill.exe"}) running |= !_wcsicmp(p.szExeFile, name);
   }
-  return census;
+  return running;
 }
 
 }  // namespace nagitome::probes

@@ -58,6 +58,9 @@ template <std::size_t N> std::vector<std::array<std::wstring, N>> RowsOf(HWND li
   return rows;
 }
 
+std::string Settings(const std::wstring& on, const std::wstring& recent) {  // the settings file as the program writes it
+  return Utf16Le(L"[LATEST_FILE]\r\nENABLED=" + on + L"\r\nPATH=" + recent + L"\r\n");
+}
 std::wstring WriteList(const std::wstring& path, const std::vector<TaskEntry>& entries) {
   EXPECT_TRUE(WriteFileBytes(path, EncodeTaskList(entries)));
   return path;
@@ -144,8 +147,7 @@ class DialogTest : public ::testing::Test {
 // Started from the recent list the settings name (any ENABLED but 0 asks for it), in a folder outside the ANSI code page.
 TEST_F(DialogTest, EveryButtonOfTheMainDialogReachesItsCommand) {
   const std::wstring folder = Dir() + L"タスク\xD83D\xDE00\\", list = folder + L"リスト.txt";  // U+1F600
-  const auto settings = [](std::wstring on, std::wstring recent) { return Utf16Le(L"[LATEST_FILE]\r\nENABLED=" + on + L"\r\nPATH=" + recent + L"\r\n"); };
-  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) && WriteFileBytes(SettingsPath(), settings(L"7", WriteList(list, kThree))));
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) && WriteFileBytes(SettingsPath(), Settings(L"7", WriteList(list, kThree))));
   StartDialog();
   ASSERT_EQ(TheTaskList().Entries(), kThree) << "the recent list was not opened";  // else Save would wait for a name
   SetRowSelected(2, true);
@@ -178,7 +180,7 @@ TEST_F(DialogTest, EveryButtonOfTheMainDialogReachesItsCommand) {
   ASSERT_TRUE(DeleteFileW(SettingsPath().c_str()));
   for (const wchar_t* on : {L"0", L"1"}) {  // the check box writes the settings at once
     Click({1021});
-    EXPECT_EQ(ReadFileBytes(SettingsPath()), settings(on, list));
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), Settings(on, list));
   }
 
   // A drop: two files are refused, a missing one reports the open failure and refreshes the view, a good one loads.
@@ -221,7 +223,7 @@ TEST_F(DialogTest, EveryButtonOfTheMainDialogReachesItsCommand) {
     EXPECT_EQ(ReadFileBytes(Dir() + name), Utf16Le(L"0\t0\t0\t\r\n"));
   }
   ASSERT_TRUE(DeleteFileW(SettingsPath().c_str()) && CloseDialog());  // closing writes them again
-  EXPECT_EQ(ReadFileBytes(SettingsPath()), settings(L"1", Dir() + L"night1003"));
+  EXPECT_EQ(ReadFileBytes(SettingsPath()), Settings(L"1", Dir() + L"night1003"));
   EXPECT_TRUE(TakeLog().empty());
 }
 
@@ -235,7 +237,7 @@ TEST_F(DialogTest, StartUpReportsWhatItCannotOpen) {
       {{}, L"0", L""},  // not asked for: not opened
   };
   for (const auto& c : cases) {
-    ASSERT_TRUE(WriteFileBytes(SettingsPath(), Utf16Le(L"[LATEST_FILE]\r\nENABLED=" + c.enabled + L"\r\nPATH=" + gone)));
+    ASSERT_TRUE(WriteFileBytes(SettingsPath(), Settings(c.enabled, gone)));
     StartDialog(c.arguments);
     EXPECT_EQ(TakeLog(), c.message.empty() ? Log{} : Log{Box(MessageIcon::Error, c.message)});
     ExpectViewMirrorsModel();

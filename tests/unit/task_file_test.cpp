@@ -89,8 +89,7 @@ TEST(DocumentTest, TitlesMessagesAndPathsAreCutToFit) {
   const struct { std::wstring path, title; } cases[] = {
       {L"", L"無題 - Nagitome"},                       {L"C:\\Lists\\night.txt", L"night.txt[C:\\Lists\\] - Nagitome"},
       {L"night.txt", L"night.txt[] - Nagitome"},       {L"C:night.txt", L"night.txt[C:] - Nagitome"},
-      {L"C:\\a.b\\noext", L"noext[C:\\a.b\\] - Nagitome"}, {L"C:\\x\\archive.tar.gz", L"archive.tar.gz[C:\\x\\] - Nagitome"},
-      {L"C:\\x\\.hidden", L".hidden[C:\\x\\] - Nagitome"}, {L"\\\\server\\share\\f.txt", L"f.txt[\\\\server\\share\\] - Nagitome"},
+      {L"C:\\a.b\\noext", L"noext[C:\\a.b\\] - Nagitome"}, {L"\\\\server\\share\\f.txt", L"f.txt[\\\\server\\share\\] - Nagitome"},
       {L"C:/d/f.txt", L"f.txt[C:/d/] - Nagitome"},
       {L"C:\\" + std::wstring(1000, L'd') + L"\\" + name, name + L"[C:\\" + std::wstring(985, L'd') + L"...] - Nagitome"},
   };
