@@ -36,24 +36,30 @@ void RunUnattended(const StartForm& form, const StartHooks& hooks) {
   const bool visible = WindowStationVisible();
   // Nobody could dismiss a box on an invisible station: the task would hang until it is killed.
   if (!visible) SetMessageSink([](std::wstring_view, MessageIcon) {});
-  // "/log" without a file asks for a log that cannot be written.
-  RunLogFile log = form.logAsked ? RunLogFile(form.log) : RunLogFile();
   const std::wstring& listPath = form.list;
+  // The list is read before the log is opened, and its message held until the log has it: a log
+  // open on the list's own file would keep it from being read.
+  const bool exists = PathFileExistsW(listPath.c_str()) != FALSE;
+  std::wstring failure = exists ? L"" : texts::kBadCommandLinePath;
+  if (exists) {
+    MessageSink shown = SetMessageSink([&](std::wstring_view text, MessageIcon) { failure = text; });
+    LoadTaskListFile(listPath);
+    SetMessageSink(std::move(shown));
+  }
+  // "/log" without a file asks for a log that cannot be written; a log on the list would
+  // destroy it, so the run goes on without one.
+  const bool logOnList = form.logAsked && exists && SameFile(form.log, listPath);
+  RunLogFile log = form.logAsked ? RunLogFile(logOnList ? L"" : form.log) : RunLogFile();
   const std::wstring fullPath = FullPathName(listPath);
   log.Write(LogStartLine(fullPath.empty() ? listPath : fullPath, L"" NAGITOME_VERSION_STRING, GetCurrentProcessId()));
 
-  const auto fail = [&](const std::wstring& message) {
+  if (!failure.empty()) {
     g_exitCode = 2;
-    log.Write(LogNotLoadedLine(message), false);
+    log.Write(LogNotLoadedLine(failure), false);
     log.Write(LogEndLine({}, g_exitCode));
-  };
-  if (!PathFileExistsW(listPath.c_str())) {
-    fail(texts::kBadCommandLinePath);
     if (!visible) return hooks.endDialog(g_exitCode);
-    return ReportBadCommandLine(texts::kBadCommandLinePath, hooks);  // the editor opens; exit code 2 after it
-  }
-  if (!LoadTaskListFile(listPath)) {  // it has shown its message where one can be seen
-    fail(FormatPathMessage(texts::kOpenFailed, listPath));
+    if (!exists) return ReportBadCommandLine(texts::kBadCommandLinePath, hooks);  // the editor opens; exit 2 after it
+    ShowError(failure);
     return hooks.endDialog(g_exitCode);
   }
 
@@ -119,5 +125,12 @@ void InterpretArguments(const std::vector<std::wstring>& arguments, bool startWi
 }
 
 int CommandLineExitCode() { return g_exitCode; }
+
+std::optional<int> UnseenEditorExitCode() {
+  const StartForm form = ReadStartForm(CommandLineArguments(), false, {}, [](const std::wstring&) { return true; });
+  const bool editor = form.action != StartAction::Run && form.action != StartAction::Preview;
+  if (editor && !WindowStationVisible()) return 2;
+  return std::nullopt;
+}
 
 }  // namespace nagitome

@@ -1,6 +1,7 @@
 // The start-up forms acted on inside the main dialog's initialisation.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,9 @@ std::vector<std::wstring> CommandLineArguments();
 // The process's exit code: set by "/e" (0 all ran, 1 an entry rejected or cut short, 2 the list
 // not loaded, 3 the log not written); 0 for every other start.
 int CommandLineExitCode();
+
+// 2 when the command line would open the editor on a window station nobody sees: nobody could
+// ever close it. Nothing otherwise.
+std::optional<int> UnseenEditorExitCode();
 
 }  // namespace nagitome

@@ -22,6 +22,7 @@ const bool g_initialized = [] {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // "/p" previews without ever creating a window.
   if (const std::optional<int> code = nagitome::RunPreviewCommandLine()) return *code;
+  if (const std::optional<int> code = nagitome::UnseenEditorExitCode()) return *code;
   nagitome::SetMessageSink(&nagitome::ShowMessageBox);
   nagitome::MainDialogServices services;
   services.readSettings = &nagitome::ReadSettings;

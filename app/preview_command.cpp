@@ -55,7 +55,8 @@ bool WriteOut(DWORD standard, const std::string& utf8) {
 void Complain(std::wstring_view message, const std::wstring& path) {
   std::wstring line(message);
   if (const std::size_t blank = line.find(L"\n\n"); blank != std::wstring::npos) line.erase(blank);
-  WriteOut(STD_ERROR_HANDLE, ToUtf8(line + L" " + path) + "\r\n");
+  if (!path.empty()) line += L" " + path;
+  WriteOut(STD_ERROR_HANDLE, ToUtf8(line) + "\r\n");
 }
 
 bool WriteReport(const std::wstring& path, const std::string& report) {
@@ -82,11 +83,18 @@ std::optional<int> RunPreviewCommand(const std::vector<std::wstring>& arguments)
   Win32Desktop desktop;
   const std::string report = FormatPreviewReport(PreviewTermination(TheTaskList(), desktop));
   if (!form.report.empty()) {
+    // However it is spelled, a report on the list's own file would replace the list.
+    if (SameFile(form.report, listPath)) {
+      Complain(texts::kPreviewReportIsList, form.report);
+      return kPreviewReportNotWritten;
+    }
     if (WriteReport(form.report, report)) return kPreviewDone;
     Complain(texts::kPreviewReportFailed, form.report);
     return kPreviewReportNotWritten;
   }
-  return WriteOut(STD_OUTPUT_HANDLE, report) ? kPreviewDone : kPreviewReportNotWritten;
+  if (WriteOut(STD_OUTPUT_HANDLE, report)) return kPreviewDone;
+  Complain(texts::kPreviewReportFailed, texts::kStandardOutput);
+  return kPreviewReportNotWritten;
 }
 
 std::optional<int> RunPreviewCommandLine() { return RunPreviewCommand(CommandLineArguments()); }

@@ -1,6 +1,7 @@
 #include "app/run_log_file.h"
 
 #include "app/run_log.h"
+#include "tasks/file_store.h"
 
 namespace nagitome {
 
@@ -46,10 +47,13 @@ constexpr std::size_t kPendingLimit = 64 * 1024;
 RunLogFile::RunLogFile(const std::wstring& path) {
   // Appending only, and shared, so that another run can write and a reader can watch.
   if (!path.empty()) {
-    file_.reset(CreateFileW(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring full = LongPathName(path);
+    file_.reset(CreateFileW(full.empty() ? path.c_str() : full.c_str(), GENERIC_READ | FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   }
   failed_ = !file_;
+  // A device or a pipe ("NUL", another program reading) has no end to lock past and no mark.
+  device_ = file_ && GetFileType(file_.get()) != FILE_TYPE_DISK;
 }
 
 RunLogFile::~RunLogFile() { Flush(); }
@@ -64,6 +68,10 @@ void RunLogFile::Flush() {
   if (!file_ || pending_.empty()) return;
   std::string bytes;
   bytes.swap(pending_);
+  if (device_) {
+    failed_ |= !WriteAll(file_.get(), bytes);
+    return;
+  }
   OVERLAPPED range{};
   range.OffsetHigh = kLockOffsetHigh;
   if (!LockFileEx(file_.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &range)) {

@@ -30,6 +30,7 @@ class RunLogFile {
   std::string pending_;
   bool failed_ = false;
   bool markChecked_ = false;
+  bool device_ = false;
 };
 
 }  // namespace nagitome

@@ -20,6 +20,9 @@ StartForm ReadStartForm(const std::vector<std::wstring>& arguments, bool startWi
     return {};
   }
   if (arguments.size() == 2) {
+    // "/e" or "/p" alone is a run or preview of no list, never a list named "/e".
+    if (IsSwitch(arguments[1], L"e")) return {StartAction::Run};
+    if (IsSwitch(arguments[1], L"p")) return {StartAction::Preview};
     return {exists(arguments[1]) ? StartAction::Open : StartAction::BadPath, arguments[1]};
   }
   if (IsSwitch(arguments[1], L"p")) return {StartAction::Preview, arguments[2], arguments.size() >= 4 ? arguments[3] : L""};

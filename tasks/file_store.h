@@ -21,6 +21,9 @@ class FileWriter {
   // After a failed Commit: where the old file was left when it could not be put back under
   // its own name; empty when it is in place.
   virtual std::wstring KeptOriginal() const { return {}; }
+  // After a failure: removes the temporary file at once and returns its name when it stays,
+  // because it could not be removed or because it is the only copy of the list left.
+  virtual std::wstring Abandon() { return {}; }
 };
 
 class FileStore {
@@ -35,6 +38,12 @@ class FileStore {
 #ifdef _WIN32
 // GetFullPathNameW of any length; empty when it cannot be made.
 std::wstring FullPathName(const std::wstring& path);
+// The full path in the form no call limits to MAX_PATH ("\\?\C:\...", "\\?\UNC\..."); a
+// device ("\\.\NUL") as it is; empty when it cannot be made full.
+std::wstring LongPathName(const std::wstring& path);
+// Whether two paths name one existing file, by volume serial and file index, however each is
+// spelled: another case, a relative or short name, a long-path form, a hard link.
+bool SameFile(const std::wstring& a, const std::wstring& b);
 
 // The calls of a Windows replace that can fail half way, so that tests can fail them as
 // documented. Each returns false with the error in GetLastError, like the call it stands for.
@@ -45,6 +54,8 @@ class ReplaceCalls {
   virtual bool Replace(const std::wstring& target, const std::wstring& temp, const std::wstring& backup);
   // MoveFileExW onto a name that does not exist.
   virtual bool Move(const std::wstring& from, const std::wstring& to);
+  // DeleteFileW.
+  virtual bool Delete(const std::wstring& path);
 };
 // Null: the real calls.
 void SetReplaceCalls(ReplaceCalls* calls);

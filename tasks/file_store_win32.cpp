@@ -18,6 +18,8 @@ bool ReplaceCalls::Move(const std::wstring& from, const std::wstring& to) {
   return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
+bool ReplaceCalls::Delete(const std::wstring& path) { return DeleteFileW(path.c_str()) != FALSE; }
+
 std::wstring FullPathName(const std::wstring& path) {
   if (path.empty()) return {};
   const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -31,6 +33,38 @@ std::wstring FullPathName(const std::wstring& path) {
 
 namespace {
 
+// The prefix turns normalisation off, so it goes only onto a path already made full.
+std::wstring LongForm(const std::wstring& full) {
+  if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+// Volume serial and file index: what names one file whatever path leads to it.
+bool FileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+  const std::wstring full = LongPathName(path);
+  // No access asked, every sharing allowed: a file held open by anyone can still be named.
+  UniqueFileHandle file(CreateFileW(full.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return !full.empty() && file && GetFileInformationByHandle(file.get(), &info);
+}
+
+}  // namespace
+
+std::wstring LongPathName(const std::wstring& path) {
+  const std::wstring full = FullPathName(path);
+  return full.empty() ? full : LongForm(full);
+}
+
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+  BY_HANDLE_FILE_INFORMATION first{}, second{};
+  return FileIdentity(a, first) && FileIdentity(b, second) &&
+         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
+
+namespace {
+
 ReplaceCalls* g_calls = nullptr;
 
 ReplaceCalls& Calls() {
@@ -38,13 +72,6 @@ ReplaceCalls& Calls() {
   return g_calls ? *g_calls : real;
 }
 
-// A full path in the form no call limits to MAX_PATH. The prefix turns normalisation off,
-// so it goes only onto a path already made full.
-std::wstring LongForm(const std::wstring& full) {
-  if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
-  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
-}
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -52,7 +79,7 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 // contents and ".bak" for the old file while it is being replaced. Both must be new, so a
 // file kept by an earlier failed save is never overwritten.
 struct SideNames {
-  std::wstring temp, backup, shownBackup;
+  std::wstring temp, backup, shownTemp, shownBackup;
   UniqueFileHandle file;
 };
 
@@ -64,6 +91,7 @@ bool MakeSideNames(const std::wstring& folder, const std::wstring& shownFolder, 
     for (int shift = 28; shift >= 0; shift -= 4) stem += L"0123456789abcdef"[(value >> shift) & 0xF];
     names.temp = folder + stem + L".tmp";
     names.backup = folder + stem + L".bak";
+    names.shownTemp = shownFolder + stem + L".tmp";
     names.shownBackup = shownFolder + stem + L".bak";
     if (Exists(names.backup)) continue;
     names.file.reset(CreateFileW(names.temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -80,11 +108,7 @@ class Win32FileWriter final : public FileWriter {
   Win32FileWriter(std::wstring target, SideNames names, DWORD attributes, bool replace)
       : target_(std::move(target)), names_(std::move(names)), attributes_(attributes), replace_(replace) {}
 
-  ~Win32FileWriter() override {
-    if (committed_ || keepTemp_) return;
-    names_.file.reset();
-    DeleteFileW(names_.temp.c_str());
-  }
+  ~Win32FileWriter() override { Abandon(); }
 
   bool Write(std::string_view bytes) override { return WriteAll(names_.file.get(), bytes); }
 
@@ -114,6 +138,16 @@ class Win32FileWriter final : public FileWriter {
 
   std::wstring KeptOriginal() const override { return kept_; }
 
+  std::wstring Abandon() override {
+    if (committed_ || abandoned_) return left_;
+    abandoned_ = true;
+    names_.file.reset();
+    if (!keepTemp_ && Calls().Delete(names_.temp)) return left_;
+    // Left where the user can find it: no longer hidden.
+    if (!keepTemp_) SetFileAttributesW(names_.temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return left_ = names_.shownTemp;
+  }
+
  private:
   std::wstring target_;
   SideNames names_;
@@ -121,7 +155,8 @@ class Win32FileWriter final : public FileWriter {
   bool replace_;
   bool committed_ = false;
   bool keepTemp_ = false;
-  std::wstring kept_;
+  bool abandoned_ = false;
+  std::wstring kept_, left_;
 };
 
 class Win32FileStore final : public FileStore {

@@ -12,7 +12,7 @@ MessageSink& Sink() {
 }
 }  // namespace
 
-void SetMessageSink(MessageSink sink) { Sink() = std::move(sink); }
+MessageSink SetMessageSink(MessageSink sink) { return std::exchange(Sink(), std::move(sink)); }
 
 void ShowMessage(std::wstring_view text, MessageIcon icon) {
   if (Sink()) return Sink()(text, icon);

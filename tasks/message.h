@@ -15,6 +15,7 @@ void ShowMessage(std::wstring_view text, MessageIcon icon);
 inline void ShowError(std::wstring_view text) { ShowMessage(text, MessageIcon::Error); }
 
 using MessageSink = std::function<void(std::wstring_view text, MessageIcon icon)>;
-void SetMessageSink(MessageSink sink);
+// Returns the sink it replaces.
+MessageSink SetMessageSink(MessageSink sink);
 
 }  // namespace nagitome

@@ -48,7 +48,7 @@ bool LoadTaskListFile(const std::wstring& path) {
 
 bool SaveTaskListFile(const std::wstring& path) {
   bool ok = false;
-  std::wstring kept;
+  std::wstring kept, left;
   try {
     const std::string bytes = EncodeTaskList(TheTaskList().Entries());
     if (auto writer = ActiveFileStore().BeginWrite(path)) {
@@ -57,19 +57,24 @@ bool SaveTaskListFile(const std::wstring& path) {
         ok = writer->Write(std::string_view(bytes).substr(at, kWriteChunk));
       }
       ok = ok && writer->Commit();
-      if (!ok) kept = writer->KeptOriginal();
+      if (!ok) {
+        kept = writer->KeptOriginal();
+        left = writer->Abandon();
+      }
     }
   } catch (const std::bad_alloc&) {
     ok = false;
   }
   if (ok) return true;
-  if (kept.empty()) {
-    ShowError(FormatPathMessage(texts::kWriteFailed, path));
-  } else {
-    // Both paths must fit one box: each keeps at least about half of it.
-    const std::wstring failed = FormatPathMessage(texts::kWriteFailed, path, 512);
-    ShowError(FormatPathMessage(failed + L"\n\n" + texts::kOriginalKeptAs, kept));
-  }
+  // Every file the failure left behind is named; the earlier paths leave room for the later.
+  constexpr std::size_t kBox = kMaxTextUnits + 1;
+  std::wstring text = FormatPathMessage(texts::kWriteFailed, path, kept.empty() && left.empty() ? kBox : kBox / 2);
+  const auto add = [&](const wchar_t* header, const std::wstring& name, bool last) {
+    text = FormatPathMessage(text + L"\n\n" + header, name, last ? kBox : text.size() + 1 + (kBox - text.size()) / 2);
+  };
+  if (!kept.empty()) add(texts::kOriginalKeptAs, kept, left.empty());
+  if (!left.empty()) add(texts::kTempFileLeftAs, left, true);
+  ShowError(text);
   return false;
 }
 

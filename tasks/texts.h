@@ -32,6 +32,9 @@ inline constexpr wchar_t kWriteFailed[] =
 inline constexpr wchar_t kOriginalKeptAs[] =
     L"元のタスクリストファイルは次の名前で残っています。";
     // the original task list file remains under the following name
+inline constexpr wchar_t kTempFileLeftAs[] =
+    L"書き込み中の一時ファイルが次の名前で残っています。";
+    // the temporary file being written remains under the following name
 
 // Command line.
 inline constexpr wchar_t kBadCommandLinePath[] =
@@ -92,5 +95,9 @@ inline constexpr wchar_t kPreviewInvalidRows[] = L"正規表現が不正な行: 
 inline constexpr wchar_t kPreviewGaveUpRows[] = L"時間切れで打ち切った行: ";  // rows cut short when their time ran out
 inline constexpr wchar_t kPreviewReportFailed[] =
     L"プレビューの結果を書き込めませんでした。";  // the preview report could not be written
+inline constexpr wchar_t kPreviewReportIsList[] =
+    L"プレビューの結果の書き込み先がタスクリストファイルと同じです。";
+    // the preview report would be written over the task list file itself
+inline constexpr wchar_t kStandardOutput[] = L"標準出力";  // standard output
 
 }  // namespace nagitome::texts

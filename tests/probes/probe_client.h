@@ -55,12 +55,18 @@ inline std::wstring Quote(const std::wstring& argument) { return L"\"" + argumen
 class ChildProcess {
  public:
   ~ChildProcess() { Running() && TerminateProcess(process_.get(), 99) && WaitForExit(10000); }
-  // Its standard output and error go to output when given (inheritable); desktop: "station\\desktop".
-  bool Start(const std::wstring& exe, const std::wstring& arguments, HANDLE output = nullptr, std::wstring desktop = {}) {
+  // Its standard output and error go to output when given (inheritable), its standard error to
+  // error when that is given too; desktop: "station\\desktop".
+  bool Start(const std::wstring& exe, const std::wstring& arguments, HANDLE output = nullptr, std::wstring desktop = {},
+             HANDLE error = nullptr) {
     std::wstring command = Quote(exe) + L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (output) startup.dwFlags = STARTF_USESTDHANDLES, startup.hStdOutput = startup.hStdError = output;
+    if (output) {
+      startup.dwFlags = STARTF_USESTDHANDLES;
+      startup.hStdOutput = output;
+      startup.hStdError = error ? error : output;
+    }
     if (!desktop.empty()) startup.lpDesktop = desktop.data();
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, output != nullptr, 0, nullptr, nullptr, &startup, &info)) return false;

@@ -98,7 +98,8 @@ TEST(StartFormTest, ArgumentsChooseTheAction) {
       {{L"/e", L"l.txt", L"/log"}, false, L"", {A::Run, L"l.txt", L"", true}}, {{L"/e", L"l.txt", L"/logs", L"r.log"}, false, L"", {A::Run, L"l.txt"}},
       {{L"/x", L"ok.txt"}, false, L"", {A::BadArguments}},        {{L"/ee", L"ok.txt"}, false, L"", {A::BadArguments}},
       {{L"ok.txt", L"ok.txt"}, false, L"", {A::BadArguments}},    {{L"/p", L"gone.txt"}, false, L"", {A::Preview, L"gone.txt"}},
-      {{L"/P", L"l.txt", L"r.txt"}, false, L"", {A::Preview, L"l.txt", L"r.txt"}}, {{L"/p"}, false, L"", {A::BadPath, L"/p"}},
+      {{L"/P", L"l.txt", L"r.txt"}, false, L"", {A::Preview, L"l.txt", L"r.txt"}}, {{L"/p"}, false, L"", {A::Preview}},
+      {{L"/E"}, false, L"", {A::Run}},
   };
   for (const auto& c : cases) {
     Keys arguments = c.arguments;
