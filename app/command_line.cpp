@@ -65,13 +65,14 @@ void RunUnattended(const StartForm& form, const StartHooks& hooks) {
 
   RunCounts counts;
   Win32Desktop desktop;
-  const TerminationReport report = RunTermination(TheTaskList(), desktop, [&](const TerminationAction& action) {
+  const Plan plan = RunTermination(TheTaskList(), desktop, [&](const TerminationAction& action) {
     // A close takes effect only after the run, but a taskkill may end this very process: what
     // was done so far is on disk before one starts.
     const bool close = action.endMethod == EndMethod::CloseWindow;
     ++(close ? counts.closes : counts.kills);
     log.Write(LogActionLine(action), !close);
   });
+  const TerminationReport& report = plan.report;
   for (const int i : report.invalidEntries) log.Write(LogEntryLine(false, i, TheTaskList().At(i).Keyword), false);
   for (const int i : report.gaveUpEntries) log.Write(LogEntryLine(true, i, TheTaskList().At(i).Keyword), false);
   counts.rejected = static_cast<int>(report.invalidEntries.size());
@@ -102,7 +103,7 @@ void InterpretCommandLine(bool startWithRecent, const StartHooks& hooks) {
 
 TerminationReport RunTaskList() {
   static Win32Desktop desktop;
-  return RunTermination(TheTaskList(), desktop);
+  return RunTermination(TheTaskList(), desktop).report;
 }
 
 void InterpretArguments(const std::vector<std::wstring>& arguments, bool startWithRecent, const StartHooks& hooks) {

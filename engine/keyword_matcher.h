@@ -28,6 +28,11 @@ class KeywordMatcher {
   bool GaveUp() const { return gaveUp_; }
   // Whole-text match.
   bool Matches(std::wstring_view text);
+  // The whole budget again, for a new pass over other texts.
+  void ResetBudget() {
+    spent_ = {};
+    gaveUp_ = false;
+  }
 
  private:
   bool RegexMatches(std::wstring_view text);

@@ -18,22 +18,11 @@ std::wstring RowList(const std::vector<int>& indexes) {
 
 }  // namespace
 
-Preview PreviewTermination(const TaskList& list, Desktop& desktop) {
-  Preview preview;
-  ReadOnlyDesktop readOnly(desktop);
-  preview.report = RunTermination(list, readOnly, [&](const TerminationAction& action) {
-    preview.actions.push_back({action.entryIndex + 1, action.endMethod, action.matchTarget, action.matchedText,
-                               action.window, action.processId, action.processName});
-  });
-  ReleaseSnapshots(preview.windows_, preview.processes_);
-  return preview;
-}
-
-std::string FormatPreviewReport(const Preview& preview) {
+std::string FormatPreviewReport(const Plan& preview) {
   std::string text = "row\tend\ttarget\tpid\tprocess\twindow\ttext\r\n";
-  for (const PreviewAction& a : preview.actions) {
+  for (const TerminationAction& a : preview.actions) {
     const std::string window = a.window ? ToUtf8(HandleHex(a.window)) : std::string();
-    text += std::to_string(a.row) + '\t' + std::to_string(static_cast<unsigned>(a.endMethod)) + '\t' +
+    text += std::to_string(a.entryIndex + 1) + '\t' + std::to_string(static_cast<unsigned>(a.endMethod)) + '\t' +
             std::to_string(static_cast<unsigned>(a.matchTarget)) + '\t' + std::to_string(a.processId) + '\t' +
             ToUtf8(EscapeReportText(a.processName)) + '\t' + window + '\t' + ToUtf8(EscapeReportText(a.matchedText)) +
             "\r\n";
@@ -47,9 +36,9 @@ std::string FormatPreviewReport(const Preview& preview) {
   return text;
 }
 
-std::wstring PreviewSummary(const Preview& preview) {
+std::wstring PreviewSummary(const Plan& preview) {
   const auto closes = std::count_if(preview.actions.begin(), preview.actions.end(),
-                                    [](const PreviewAction& a) { return a.endMethod == EndMethod::CloseWindow; });
+                                    [](const TerminationAction& a) { return a.endMethod == EndMethod::CloseWindow; });
   const auto kills = static_cast<std::ptrdiff_t>(preview.actions.size()) - closes;
   std::wstring text = texts::kPreviewCloses + std::to_wstring(closes) + texts::kPreviewKills + std::to_wstring(kills) +
                       texts::kPreviewNothingEnded;

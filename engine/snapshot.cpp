@@ -10,53 +10,23 @@
 namespace nagitome {
 
 namespace {
-std::vector<WindowInfo> g_windows;
-std::vector<ProcessInfo> g_processes;
 
 std::wstring Cut(std::wstring text) {
   if (text.size() > kMaxTextUnits) text.resize(kMaxTextUnits);
   return text;
 }
-}  // namespace
 
-const std::vector<WindowInfo>& WindowSnapshot() { return g_windows; }
-const std::vector<ProcessInfo>& ProcessSnapshot() { return g_processes; }
-
-void ReleaseSnapshots(std::vector<WindowInfo>& windows, std::vector<ProcessInfo>& processes) {
-  windows = std::move(g_windows);
-  processes = std::move(g_processes);
-  ClearSnapshots();
-}
-
-void ClearSnapshots() {
-  std::vector<WindowInfo>().swap(g_windows);
-  std::vector<ProcessInfo>().swap(g_processes);
-}
-
-std::wstring ProcessImageName(Desktop& desktop, std::uint32_t processId) {
-  const std::wstring path = desktop.ProcessImagePath(processId);
-  const std::size_t slash = path.find_last_of(L'\\');
-  return Cut(slash == std::wstring::npos ? path : path.substr(slash + 1));
-}
-
-void TakeWindowSnapshot(Desktop& desktop) {
+void TakeWindows(Desktop& desktop, std::vector<WindowInfo>& windows) {
   // Opening a process costs more than reading a window; most windows share a few processes.
   std::unordered_map<std::uint32_t, std::wstring> names;
   desktop.EnumerateWindows([&](RawWindow&& raw) {
-    WindowInfo info;
-    info.window = raw.handle;
-    info.processId = raw.processId;
-    info.title = Cut(std::move(raw.title));
-    info.className = Cut(std::move(raw.className));
-    info.combinedText = Cut(info.title + L'（' + info.className + L'）');
-    auto [name, added] = names.try_emplace(info.processId);
-    if (added) name->second = ProcessImageName(desktop, info.processId);
-    info.processName = name->second;
-    g_windows.push_back(std::move(info));
+    auto [name, added] = names.try_emplace(raw.processId);
+    if (added) name->second = ProcessImageName(desktop, raw.processId);
+    windows.push_back(DescribeWindow(std::move(raw), name->second));
   });
 }
 
-void TakeProcessSnapshot(Desktop& desktop) {
+void TakeProcesses(Desktop& desktop, std::vector<ProcessInfo>& processes) {
   std::uint32_t capacity = 4096;
   std::unique_ptr<std::uint32_t[]> ids;
   std::uint32_t returned = 0;
@@ -69,15 +39,41 @@ void TakeProcessSnapshot(Desktop& desktop) {
   }
   const std::uint32_t count = std::min(returned, capacity) / 4;
   try {
-    g_processes.reserve(count);
+    processes.reserve(count);
   } catch (const std::bad_alloc&) {
   }
   for (std::uint32_t i = 0; i < count; ++i) {
     try {
-      g_processes.push_back(ProcessInfo{ids[i], ProcessImageName(desktop, ids[i])});
+      processes.push_back(ProcessInfo{ids[i], ProcessImageName(desktop, ids[i])});
     } catch (const std::bad_alloc&) {
     }
   }
+}
+
+}  // namespace
+
+WindowInfo DescribeWindow(RawWindow&& raw, std::wstring processName) {
+  WindowInfo info;
+  info.window = raw.handle;
+  info.processId = raw.processId;
+  info.title = Cut(std::move(raw.title));
+  info.className = Cut(std::move(raw.className));
+  info.combinedText = Cut(info.title + L'（' + info.className + L'）');
+  info.processName = std::move(processName);
+  return info;
+}
+
+std::wstring ProcessImageName(Desktop& desktop, std::uint32_t processId) {
+  const std::wstring path = desktop.ProcessImagePath(processId);
+  const std::size_t slash = path.find_last_of(L'\\');
+  return Cut(slash == std::wstring::npos ? path : path.substr(slash + 1));
+}
+
+Snapshot TakeSnapshot(Desktop& desktop) {
+  Snapshot snapshot;
+  TakeWindows(desktop, snapshot.windows);
+  TakeProcesses(desktop, snapshot.processes);
+  return snapshot;
 }
 
 }  // namespace nagitome

@@ -1,4 +1,4 @@
-// One picture of the desktop per run: every top-level window and every process.
+// One picture of the desktop: every top-level window and every process, as values.
 #pragma once
 
 #include <cstdint>
@@ -23,20 +23,22 @@ struct ProcessInfo {
   std::wstring processName;
 };
 
-const std::vector<WindowInfo>& WindowSnapshot();
-const std::vector<ProcessInfo>& ProcessSnapshot();
+struct Snapshot {
+  std::vector<WindowInfo> windows;      // in enumeration order
+  std::vector<ProcessInfo> processes;   // in enumeration order
+};
 
-void ClearSnapshots();
-// Hands both lists over, leaving them empty; texts viewed in them stay where they are.
-void ReleaseSnapshots(std::vector<WindowInfo>& windows, std::vector<ProcessInfo>& processes);
-void TakeWindowSnapshot(Desktop& desktop);
-void TakeProcessSnapshot(Desktop& desktop);
+// The windows first, then the processes; each process's image is read once.
+Snapshot TakeSnapshot(Desktop& desktop);
+
+// One window as the snapshot records it, its texts cut and combined.
+WindowInfo DescribeWindow(RawWindow&& raw, std::wstring processName);
 
 // The image name: the part of the device path after its last backslash.
 std::wstring ProcessImageName(Desktop& desktop, std::uint32_t processId);
 
 // The process id buffer stops growing here (16 Mi ids): a system that keeps filling it gives
-// an empty process snapshot rather than a loop without end.
+// an empty process list rather than a loop without end.
 inline constexpr std::uint32_t kMaxProcessIdBytes = 64u << 20;
 
 }  // namespace nagitome

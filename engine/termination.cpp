@@ -1,8 +1,5 @@
 #include "engine/termination.h"
 
-#include "engine/keyword_matcher.h"
-#include "engine/snapshot.h"
-
 namespace nagitome {
 
 namespace {
@@ -17,59 +14,76 @@ const std::wstring& WindowText(const WindowInfo& window, MatchTarget target) {
   return window.title;
 }
 
-void RunEntry(int index, const TaskEntry& entry, KeywordMatcher& matcher, Desktop& desktop,
-              const ActionObserver& observe) {
-  TerminationAction action;
-  action.entryIndex = index;
-  action.endMethod = entry.EndMethod;
-  action.matchTarget = entry.MatchTarget;
-  if (entry.EndMethod == EndMethod::Taskkill && entry.MatchTarget == MatchTarget::ProcessName) {
-    for (const ProcessInfo& process : ProcessSnapshot()) {
-      if (process.processName.empty() || !matcher.Matches(process.processName)) continue;
-      if (observe) {
-        action.matchedText = action.processName = process.processName;
-        action.processId = process.processId;
-        observe(action);
-      }
-      desktop.StartTaskkill(process.processId);
-    }
-    return;
-  }
-  for (const WindowInfo& window : WindowSnapshot()) {
-    const std::wstring& text = WindowText(window, entry.MatchTarget);
-    if (text.empty() || !matcher.Matches(text)) continue;
-    if (observe) {
-      action.matchedText = text;
-      action.window = window.window;
-      action.processId = window.processId;
-      action.processName = window.processName;
-      observe(action);
-    }
-    if (entry.EndMethod == EndMethod::Taskkill) desktop.StartTaskkill(window.processId);
-    else desktop.PostClose(window.window);
-  }
+bool KillsByProcessName(const TaskEntry& entry) {
+  return entry.EndMethod == EndMethod::Taskkill && entry.MatchTarget == MatchTarget::ProcessName;
+}
+
+void TestWindow(RuleSet& rules, int index, const WindowInfo& window, std::vector<TerminationAction>& actions) {
+  const TaskEntry& entry = rules.Entry(index);
+  const std::wstring& text = WindowText(window, entry.MatchTarget);
+  if (text.empty() || !rules.Matches(index, text)) return;
+  actions.push_back({index, entry.EndMethod, entry.MatchTarget, text, window.window, window.processId,
+                     window.processName});
+}
+
+void TestProcess(RuleSet& rules, int index, const ProcessInfo& process, std::vector<TerminationAction>& actions) {
+  const TaskEntry& entry = rules.Entry(index);
+  if (process.processName.empty() || !rules.Matches(index, process.processName)) return;
+  actions.push_back({index, entry.EndMethod, entry.MatchTarget, process.processName, 0, process.processId,
+                     process.processName});
 }
 
 }  // namespace
 
-TerminationReport RunTermination(const TaskList& list, Desktop& desktop, const ActionObserver& observe) {
-  ClearSnapshots();
-  TakeWindowSnapshot(desktop);
-  TakeProcessSnapshot(desktop);
-
-  TerminationReport report;
-  for (int i = 0; i < list.Count(); ++i) {
-    const TaskEntry& entry = list.At(i);
-    if (entry.Keyword.empty()) continue;
-    KeywordMatcher matcher(entry.Keyword, entry.MatchMethod);
-    if (!matcher.IsValid()) {
-      report.invalidEntries.push_back(i);
-      continue;
+Plan MakePlan(RuleSet& rules, std::shared_ptr<const Snapshot> snapshot) {
+  Plan plan;
+  plan.snapshot = std::move(snapshot);
+  rules.BeginPass();
+  for (int i = 0; i < rules.Count(); ++i) {
+    if (!rules.Acts(i)) continue;
+    if (KillsByProcessName(rules.Entry(i))) {
+      for (const ProcessInfo& process : plan.snapshot->processes) TestProcess(rules, i, process, plan.actions);
+    } else {
+      for (const WindowInfo& window : plan.snapshot->windows) TestWindow(rules, i, window, plan.actions);
     }
-    RunEntry(i, entry, matcher, desktop, observe);
-    if (matcher.GaveUp()) report.gaveUpEntries.push_back(i);
   }
-  return report;
+  plan.report = {rules.InvalidEntries(), rules.GaveUpEntries()};
+  return plan;
+}
+
+std::vector<TerminationAction> ActionsFor(RuleSet& rules, const WindowInfo& window) {
+  std::vector<TerminationAction> actions;
+  for (int i = 0; i < rules.Count(); ++i) {
+    if (rules.Acts(i) && !KillsByProcessName(rules.Entry(i))) TestWindow(rules, i, window, actions);
+  }
+  return actions;
+}
+
+std::vector<TerminationAction> ActionsFor(RuleSet& rules, const ProcessInfo& process) {
+  std::vector<TerminationAction> actions;
+  for (int i = 0; i < rules.Count(); ++i) {
+    if (rules.Acts(i) && KillsByProcessName(rules.Entry(i))) TestProcess(rules, i, process, actions);
+  }
+  return actions;
+}
+
+void CarryOut(const Plan& plan, Desktop& desktop, const ActionObserver& observe) {
+  for (const TerminationAction& action : plan.actions) {
+    if (observe) observe(action);
+    if (action.endMethod == EndMethod::Taskkill) desktop.StartTaskkill(action.processId);
+    else desktop.PostClose(action.window);
+  }
+}
+
+Plan RunTermination(const TaskList& list, Desktop& desktop, const ActionObserver& observe) {
+  Plan plan = PreviewTermination(list, desktop);
+  CarryOut(plan, desktop, observe);
+  return plan;
+}
+
+Plan PreviewTermination(const TaskList& list, Desktop& desktop) {
+  RuleSet rules(list);
+  return MakePlan(rules, std::make_shared<const Snapshot>(TakeSnapshot(desktop)));
 }
 
 }  // namespace nagitome

@@ -1,34 +1,60 @@
-// The run: one fresh snapshot, then every entry in list order, each match ended at once.
+// The run as values: a snapshot, the rule set tested against it, and the plan of actions that
+// results, carried out in order. The preview is the plan alone; a watcher tests one window.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <string>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 #include "engine/desktop.h"
+#include "engine/rule_set.h"
+#include "engine/snapshot.h"
 #include "tasks/task_list.h"
 
 namespace nagitome {
 
 struct TerminationReport {
   std::vector<int> invalidEntries;  // indexes of entries whose regular expression was rejected
-  std::vector<int> gaveUpEntries;   // indexes of entries whose regex budget ran out mid-run
+  std::vector<int> gaveUpEntries;   // indexes of entries whose regex budget ran out
 };
 
-// One action as the run takes it, just before the desktop is asked to carry it out.
 struct TerminationAction {
   int entryIndex = 0;  // 0-based row of the entry in the list
   EndMethod endMethod = EndMethod::CloseWindow;
   MatchTarget matchTarget = MatchTarget::WindowTitle;
-  std::wstring_view matchedText;  // valid only during the call
-  WindowHandle window = 0;        // the matched window; 0 for a process from the process snapshot
+  std::wstring_view matchedText;  // into the window or process it was found in
+  WindowHandle window = 0;        // the matched window; 0 for a process of the process list
   std::uint32_t processId = 0;
-  std::wstring_view processName;  // valid only during the call; may be empty
+  std::wstring_view processName;  // into the window or process it was found in; may be empty
 };
 using ActionObserver = std::function<void(const TerminationAction&)>;
 
-// Every action is shown to observe (when set) and then asked of the desktop, in run order.
-TerminationReport RunTermination(const TaskList& list, Desktop& desktop, const ActionObserver& observe = {});
+// What a run does, decided before anything is done. Its actions' texts point into the snapshot
+// it keeps, so a plan can be moved, kept and read after the run.
+struct Plan {
+  std::shared_ptr<const Snapshot> snapshot;
+  std::vector<TerminationAction> actions;  // in run order
+  TerminationReport report;
+};
+
+// Every entry in list order over the whole snapshot, as one pass of the rule set: an entry
+// that kills by process name takes the processes, every other one the windows.
+Plan MakePlan(RuleSet& rules, std::shared_ptr<const Snapshot> snapshot);
+
+// What the rule set does to this one window, or this one process, in list order; the caller
+// decides when a pass begins.
+std::vector<TerminationAction> ActionsFor(RuleSet& rules, const WindowInfo& window);
+std::vector<TerminationAction> ActionsFor(RuleSet& rules, const ProcessInfo& process);
+
+// Each action is shown to observe (when set), then asked of the desktop.
+void CarryOut(const Plan& plan, Desktop& desktop, const ActionObserver& observe = {});
+
+// The run: a fresh snapshot, the plan of the list over it, carried out.
+Plan RunTermination(const TaskList& list, Desktop& desktop, const ActionObserver& observe = {});
+
+// The same plan over a fresh snapshot, carried out by nobody.
+Plan PreviewTermination(const TaskList& list, Desktop& desktop);
 
 }  // namespace nagitome

@@ -114,7 +114,7 @@ void PreviewCommand(HWND dialog, bool editedEntryOnly) {
     }
     edited.ReplaceEntries(std::move(entries));
   }
-  const Preview preview = PreviewTermination(editedEntryOnly ? edited : TheTaskList(), desktop);
+  const Plan preview = PreviewTermination(editedEntryOnly ? edited : TheTaskList(), desktop);
   // Set only around the dialog: a preview that failed must not leave the commands ignored.
   g_previewDialogActive = true;
   ShowPreviewDialog(g_instance, dialog, preview);

@@ -34,7 +34,7 @@ RECT ChildRect(HWND dialog, int id) {
 }
 
 
-void FillList(HWND view, const Preview& preview) {
+void FillList(HWND view, const Plan& preview) {
   SendMessageW(view, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   for (int i = 0; i < kColumnCount; ++i) {
     LVCOLUMNW column{};
@@ -47,8 +47,8 @@ void FillList(HWND view, const Preview& preview) {
   SendMessageW(view, WM_SETREDRAW, FALSE, 0);
   SendMessageW(view, LVM_SETITEMCOUNT, preview.actions.size(), 0);
   int row = 0;
-  for (const PreviewAction& action : preview.actions) {
-    const std::wstring cells[] = {std::to_wstring(action.row), std::wstring(EndMethodText(action.endMethod)),
+  for (const TerminationAction& action : preview.actions) {
+    const std::wstring cells[] = {std::to_wstring(action.entryIndex + 1), std::wstring(EndMethodText(action.endMethod)),
                                   std::wstring(MatchTargetText(action.matchTarget)), std::wstring(action.matchedText),
                                   std::wstring(action.processName), std::to_wstring(action.processId)};
     InsertListRow(view, row++, cells);
@@ -67,7 +67,7 @@ void FillList(HWND view, const Preview& preview) {
   SendMessageW(view, WM_SETREDRAW, TRUE, 0);
 }
 
-void OnInitDialog(HWND dialog, const Preview& preview) {
+void OnInitDialog(HWND dialog, const Plan& preview) {
   auto* layout = new Layout;
   RECT window{}, client{};
   GetWindowRect(dialog, &window);
@@ -101,7 +101,7 @@ void OnSize(HWND dialog, int width, int height) {
 INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) try {
   switch (message) {
     case WM_INITDIALOG:
-      OnInitDialog(dialog, *reinterpret_cast<const Preview*>(lParam));
+      OnInitDialog(dialog, *reinterpret_cast<const Plan*>(lParam));
       return TRUE;
     case WM_SIZE:
       OnSize(dialog, LOWORD(lParam), HIWORD(lParam));
@@ -126,7 +126,7 @@ INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-void ShowPreviewDialog(HINSTANCE instance, HWND owner, const Preview& preview) {
+void ShowPreviewDialog(HINSTANCE instance, HWND owner, const Plan& preview) {
   DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_PREVIEW), owner, PreviewDialogProc,
                   reinterpret_cast<LPARAM>(&preview));
 }

@@ -8,6 +8,6 @@
 namespace nagitome {
 
 // Runs the dialog modally over the main dialog until it is closed.
-void ShowPreviewDialog(HINSTANCE instance, HWND owner, const Preview& preview);
+void ShowPreviewDialog(HINSTANCE instance, HWND owner, const Plan& preview);
 
 }  // namespace nagitome

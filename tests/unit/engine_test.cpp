@@ -16,6 +16,7 @@
 
 #include "engine/keyword_matcher.h"
 #include "engine/preview.h"
+#include "engine/rule_set.h"
 #include "engine/run_warning.h"
 #include "engine/snapshot.h"
 #include "engine/termination.h"
@@ -163,18 +164,44 @@ TaskList ListOf(const std::vector<TaskEntry>& entries) {
   return list;
 }
 
-// Runs the list; its preview over the desktop as it was asks for the same, ends nothing, reports the same.
+Log Asked(const std::vector<TerminationAction>& actions) {
+  Log asked;
+  for (const TerminationAction& a : actions) {
+    asked.push_back(a.endMethod == kKill ? "kill " + std::to_string(a.processId) : "close " + std::to_string(a.window));
+  }
+  return asked;
+}
+
+// Runs the list. Its preview over the desktop as it was asks for the same, ends nothing and
+// reports the same; tested one window or process at a time, as a watcher does, the list asks
+// for the same actions too.
 TerminationReport RunAndPreview(const TaskList& list, FakeDesktop& desk) {
   FakeDesktop previewed = desk;
-  const TerminationReport report = RunTermination(list, desk);
-  const Preview preview = PreviewTermination(list, previewed);
-  Log asked;
-  for (const PreviewAction& a : preview.actions)
-    asked.push_back(a.endMethod == kKill ? "kill " + std::to_string(a.processId) : "close " + std::to_string(a.window));
-  EXPECT_EQ(std::tie(asked, preview.report.invalidEntries, preview.report.gaveUpEntries),
-            std::tie(desk.actions, report.invalidEntries, report.gaveUpEntries));
+  const Plan plan = RunTermination(list, desk);
+  const Plan preview = PreviewTermination(list, previewed);
+  EXPECT_EQ(Asked(preview.actions), desk.actions);
+  EXPECT_EQ(preview.report.invalidEntries, plan.report.invalidEntries);
+  EXPECT_EQ(preview.report.gaveUpEntries, plan.report.gaveUpEntries);
   EXPECT_TRUE(previewed.actions.empty());
-  return report;
+  RuleSet rules(list);
+  Log one;
+  const auto add = [&](const std::vector<TerminationAction>& actions) {
+    const Log asked = Asked(actions);
+    one.insert(one.end(), asked.begin(), asked.end());
+  };
+  for (const WindowInfo& window : plan.snapshot->windows) {
+    rules.BeginPass();
+    add(ActionsFor(rules, window));
+  }
+  for (const ProcessInfo& process : plan.snapshot->processes) {
+    rules.BeginPass();
+    add(ActionsFor(rules, process));
+  }
+  Log all = desk.actions;
+  std::sort(one.begin(), one.end());
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(one, all);
+  return plan.report;
 }
 
 // Each end method and target picks its candidates, text and action; entries act in list order on one
@@ -229,10 +256,10 @@ TEST(TerminationTest, WindowSnapshotCombinesTextsAndNamesProcesses) {
   };
   FakeDesktop desk;
   for (std::uint32_t i = 0; i < std::size(cases); ++i) desk.AddProcess(i + 1, cases[i].path), desk.AddWindow(i + 100, i + 1, cases[i].title, cases[i].className);
-  ClearSnapshots(), TakeWindowSnapshot(desk);
-  ASSERT_EQ(WindowSnapshot().size(), std::size(cases));
+  const Snapshot snapshot = TakeSnapshot(desk);
+  ASSERT_EQ(snapshot.windows.size(), std::size(cases));
   for (std::uint32_t i = 0; i < std::size(cases); ++i) {
-    const WindowInfo& w = WindowSnapshot()[i];
+    const WindowInfo& w = snapshot.windows[i];
     EXPECT_EQ(std::tie(w.window, w.processId, w.title, w.className, w.combinedText, w.processName),
               std::make_tuple(WindowHandle(i + 100), i + 1, cases[i].title, cases[i].className, cases[i].combined, cases[i].name));
   }
@@ -249,21 +276,37 @@ TEST(TerminationTest, ProcessEnumerationGrowsItsBufferUntilEveryIdFits) {
       desk.AddProcess(pid * 4, pid % 7 ? L"\\D\\p.exe" : L"");
       if (pid % 7) expected.push_back("kill " + std::to_string(pid * 4));
     }
-    RunTermination(ListOf({{kKill, kName, kWild, L"p.exe"}}), desk);
+    const Plan plan = RunTermination(ListOf({{kKill, kName, kWild, L"p.exe"}}), desk);
     EXPECT_EQ(desk.capacities, c.capacities) << c.processes;
-    EXPECT_EQ(ProcessSnapshot().size(), c.processes);
+    EXPECT_EQ(plan.snapshot->processes.size(), c.processes);
     EXPECT_EQ(desk.actions, expected);
   }
   FakeDesktop failing = SampleDesktop();  // a failed one lists none, nothing of the last run; the windows stay
   failing.enumerationFails = true;
-  RunTermination(ListOf({{kKill, kName, kWild, L"*"}, {kClose, kName, kWild, L"calc.exe"}}), failing);
-  EXPECT_TRUE(ProcessSnapshot().empty());
+  const Plan failed = RunTermination(ListOf({{kKill, kName, kWild, L"*"}, {kClose, kName, kWild, L"calc.exe"}}), failing);
+  EXPECT_TRUE(failed.snapshot->processes.empty());
   EXPECT_EQ(failing.actions, (Log{"close 2"}));
   FakeDesktop full;  // ever more processes: the growth stops at its cap, and no process is listed
   full.fillsEveryBuffer = true;
-  RunTermination(ListOf({{kKill, kName, kWild, L"*"}}), full);
+  const Plan endless = RunTermination(ListOf({{kKill, kName, kWild, L"*"}}), full);
   EXPECT_EQ(std::make_pair(full.capacities.size(), full.capacities.back()), std::make_pair(std::size_t{15}, kMaxProcessIdBytes));
-  EXPECT_TRUE(ProcessSnapshot().empty());
+  EXPECT_TRUE(endless.snapshot->processes.empty());
+}
+
+// A rule set used again starts each pass with its whole budget: an entry cut short in one pass
+// answers in the next.
+TEST(TerminationTest, EachPassOfARuleSetStartsWithItsWholeBudget) {
+  RuleSet rules(ListOf({{kClose, kTitle, kCase, L"(a*)*\\1[b]|ok"}}), 50ms);
+  FakeDesktop desk;
+  desk.AddWindow(1, 10, std::wstring(40, L'a') + L"!", L"Slow");
+  desk.AddWindow(2, 10, L"ok", L"Ok");
+  const Plan slow = MakePlan(rules, std::make_shared<const Snapshot>(TakeSnapshot(desk)));
+  EXPECT_EQ(Asked(slow.actions), Log{});
+  EXPECT_EQ(slow.report.gaveUpEntries, std::vector<int>{0});
+  desk.windows.erase(desk.windows.begin());
+  const Plan quick = MakePlan(rules, std::make_shared<const Snapshot>(TakeSnapshot(desk)));
+  EXPECT_EQ(Asked(quick.actions), Log{"close 2"});
+  EXPECT_EQ(quick.report.gaveUpEntries, std::vector<int>{});
 }
 
 // Handles padded to eight hex digits or longer, texts escaped, a title that cuts a backtracking entry short.
@@ -275,8 +318,7 @@ TEST(PreviewTest, ReportHasOneEscapedLinePerActionThenTheSkippedRows) {
   desk.AddWindow(0x5, 20, std::wstring(1023, L'a'), L"Slow");
   const TaskList list = ListOf({{kClose, kName, kWild, L"notepad.exe"}, {kKill, kBoth, kNoCase, L"calc[\\s\\S]*"},
                                 {kKill, kName, kWild, L"svc*"}, {kClose, kTitle, kCase, L"(a*)*\\1[b]"}, {kClose, kTitle, kCase, L"[b-a]"}});
-  const Preview preview = PreviewTermination(list, desk);
-  ClearSnapshots();  // the next run's: the preview keeps the texts it shows
+  const Plan preview = PreviewTermination(list, desk);
   EXPECT_EQ(FormatPreviewReport(preview),
             "row\tend\ttarget\tpid\tprocess\twindow\ttext\r\n"
             "1\t0\t3\t10\tnotepad.exe\t00001A2B\tnotepad.exe\r\n"
