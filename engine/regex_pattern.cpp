@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <exception>
 
+#include "engine/case_fold.h"
+
 namespace nagitome {
 
 namespace {
@@ -79,16 +81,22 @@ std::optional<std::wregex> CompileRegexKeyword(std::wstring_view keyword, bool i
   const std::wstring source = RegexSource(keyword);
   auto syntax = std::regex_constants::ECMAScript;
   if (ignoreCase) syntax |= std::regex_constants::icase;
+  const auto compile = [&source](std::regex_constants::syntax_option_type flags) {
+    std::wregex regex;
+    regex.imbue(CaseFoldingLocale());  // before the pattern: imbuing drops a compiled one
+    regex.assign(source, flags);
+    return regex;
+  };
   try {
 #ifdef __GLIBCXX__
     try {
-      return std::wregex(source, syntax | std::regex_constants::__polynomial);
+      return compile(syntax | std::regex_constants::__polynomial);
     } catch (const std::regex_error& e) {
       // The automaton refuses back-references; anything else is a bad pattern either way.
       if (e.code() != std::regex_constants::error_complexity) throw;
     }
 #endif
-    return std::wregex(source, syntax);
+    return compile(syntax);
   } catch (const std::exception&) {
     return std::nullopt;
   }
@@ -97,7 +105,8 @@ std::optional<std::wregex> CompileRegexKeyword(std::wstring_view keyword, bool i
 LiteralFilter::LiteralFilter(std::wstring_view keyword, const std::wregex& regex, bool ignoreCase)
     : runs_(RequiredRuns(keyword)) {
   if (!ignoreCase) return;
-  // An ignoring-case regex compares characters through its locale's tolower; so does the filter.
+  // An ignoring-case regex compares units by its locale's tolower (CaseFoldingLocale); so does
+  // the filter, with the very same facet.
   fold_ = &std::use_facet<std::ctype<wchar_t>>(regex.getloc());
   for (Run& run : runs_) fold_->tolower(run.units.data(), run.units.data() + run.units.size());
 }

@@ -2,6 +2,7 @@
 if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   add_library(matcher_fuzz_core OBJECT
     ${PROJECT_SOURCE_DIR}/engine/wildcard.cpp
+    ${PROJECT_SOURCE_DIR}/engine/case_fold.cpp
     ${PROJECT_SOURCE_DIR}/engine/regex_pattern.cpp
     ${PROJECT_SOURCE_DIR}/engine/bounded_regex.cpp
     ${PROJECT_SOURCE_DIR}/engine/keyword_matcher.cpp)
