@@ -69,9 +69,13 @@ void RunUnattended(const StartForm& form, const StartHooks& hooks) {
     // A close takes effect only after the run, but a taskkill may end this very process: what
     // was done so far is on disk before one starts.
     const bool close = action.endMethod == EndMethod::CloseWindow;
-    ++(close ? counts.closes : counts.kills);
+    if (!action.protectedProcess) ++(close ? counts.closes : counts.kills);
     log.Write(LogActionLine(action), !close);
   });
+  // A taskkill the guard kept from starting: what keeps Windows running is never ended.
+  for (const TerminationAction& action : plan.actions) {
+    if (action.protectedProcess) log.Write(LogOutcomeLine(action, L"protected"), false);
+  }
   const TerminationReport& report = plan.report;
   for (const int i : report.invalidEntries) log.Write(LogEntryLine(false, i, TheTaskList().At(i).Keyword), false);
   for (const int i : report.gaveUpEntries) log.Write(LogEntryLine(true, i, TheTaskList().At(i).Keyword), false);

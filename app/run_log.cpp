@@ -37,6 +37,12 @@ std::wstring LogActionLine(const TerminationAction& action) {
          L"\t" + EscapeReportText(action.matchedText);
 }
 
+std::wstring LogOutcomeLine(const TerminationAction& action, std::wstring_view outcome) {
+  const std::wstring target = action.endMethod == EndMethod::CloseWindow ? L"0x" + HandleHex(action.window)
+                                                                         : std::to_wstring(action.processId);
+  return L"outcome\t" + target + L"\t" + std::to_wstring(action.entryIndex + 1) + L"\t" + std::wstring(outcome);
+}
+
 std::wstring LogEntryLine(bool cutShort, int entryIndex, std::wstring_view keyword) {
   return std::wstring(cutShort ? L"cut short\t" : L"rejected\t") + std::to_wstring(entryIndex + 1) + L"\t" +
          EscapeReportText(keyword);

@@ -31,6 +31,8 @@ std::wstring LogStartLine(std::wstring_view listPath, std::wstring_view version,
 // "close 0x<window> <row> <process> <text>" or "taskkill <pid> <row> <process> <text>"; rows
 // count from 1, as the editor shows them.
 std::wstring LogActionLine(const TerminationAction& action);
+// "outcome <0xwindow or pid> <row> <word>": what became of an action, after every action line.
+std::wstring LogOutcomeLine(const TerminationAction& action, std::wstring_view outcome);
 // "rejected <row> <keyword>" or "cut short <row> <keyword>"
 std::wstring LogEntryLine(bool cutShort, int entryIndex, std::wstring_view keyword);
 // "not loaded <message>": what the user would have been shown.

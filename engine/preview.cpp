@@ -27,12 +27,16 @@ std::string FormatPreviewReport(const Plan& preview) {
             ToUtf8(EscapeReportText(a.processName)) + '\t' + window + '\t' + ToUtf8(EscapeReportText(a.matchedText)) +
             "\r\n";
   }
-  // Rejected and cut-short entries, in row order.
-  std::vector<std::pair<int, const char*>> notes;
-  for (const int index : preview.report.invalidEntries) notes.emplace_back(index, "invalid");
-  for (const int index : preview.report.gaveUpEntries) notes.emplace_back(index, "gave-up");
-  std::sort(notes.begin(), notes.end());
-  for (const auto& [index, kind] : notes) text += std::string("# ") + kind + " row " + std::to_string(index + 1) + "\r\n";
+  // Taskkills that would never start, rejected and cut-short entries, in row order.
+  std::vector<std::pair<int, std::string>> notes;
+  for (const TerminationAction& a : preview.actions) {
+    if (a.protectedProcess) notes.emplace_back(a.entryIndex, "protected row " + std::to_string(a.entryIndex + 1) +
+                                                                  " pid " + std::to_string(a.processId));
+  }
+  for (const int index : preview.report.invalidEntries) notes.emplace_back(index, "invalid row " + std::to_string(index + 1));
+  for (const int index : preview.report.gaveUpEntries) notes.emplace_back(index, "gave-up row " + std::to_string(index + 1));
+  std::stable_sort(notes.begin(), notes.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& note : notes) text += "# " + note.second + "\r\n";
   return text;
 }
 

@@ -1,5 +1,9 @@
 #include "engine/termination.h"
 
+#include <algorithm>
+#include <iterator>
+#include <unordered_map>
+
 namespace nagitome {
 
 namespace {
@@ -12,6 +16,12 @@ const std::wstring& WindowText(const WindowInfo& window, MatchTarget target) {
     case MatchTarget::WindowTitle: break;
   }
   return window.title;
+}
+
+// Windows compares file names without regard to case; the names compared here are ASCII.
+bool EqualIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
+  const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c; };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](wchar_t x, wchar_t y) { return lower(x) == lower(y); });
 }
 
 bool KillsByProcessName(const TaskEntry& entry) {
@@ -67,9 +77,49 @@ std::vector<TerminationAction> ActionsFor(RuleSet& rules, const ProcessInfo& pro
   return actions;
 }
 
+bool KeepsWindowsRunning(std::uint32_t processId, std::optional<bool> critical, std::wstring_view win32Path,
+                         std::wstring_view systemFolder) {
+  if (processId == 0 || processId == 4) return true;
+  if (critical) return *critical;
+  static constexpr std::wstring_view kSystemImages[] = {L"smss.exe",    L"csrss.exe", L"wininit.exe", L"winlogon.exe",
+                                                        L"services.exe", L"lsass.exe", L"lsaiso.exe"};
+  static constexpr std::wstring_view kWithoutImage[] = {L"System", L"Registry", L"Memory Compression"};
+  const std::size_t slash = win32Path.find_last_of(L'\\');
+  if (slash == std::wstring_view::npos) {
+    return std::find(std::begin(kWithoutImage), std::end(kWithoutImage), win32Path) != std::end(kWithoutImage);
+  }
+  while (!systemFolder.empty() && systemFolder.back() == L'\\') systemFolder.remove_suffix(1);
+  const std::wstring_view folder = win32Path.substr(0, slash), name = win32Path.substr(slash + 1);
+  return !systemFolder.empty() && EqualIgnoringAsciiCase(folder, systemFolder) &&
+         std::any_of(std::begin(kSystemImages), std::end(kSystemImages),
+                     [&](std::wstring_view image) { return EqualIgnoringAsciiCase(name, image); });
+}
+
+void GuardPlan(Plan& plan, Desktop& desktop) {
+  std::unordered_map<std::uint32_t, bool> known;
+  std::wstring systemFolder;
+  bool folderRead = false;
+  for (TerminationAction& action : plan.actions) {
+    if (action.endMethod != EndMethod::Taskkill) continue;
+    auto [found, added] = known.try_emplace(action.processId);
+    if (added) {
+      const std::optional<bool> critical = desktop.ProcessCritical(action.processId);
+      std::wstring path;
+      if (!critical && action.processId != 0 && action.processId != 4) {
+        path = desktop.ProcessWin32Path(action.processId);
+        if (!folderRead) systemFolder = desktop.SystemFolder();
+        folderRead = true;
+      }
+      found->second = KeepsWindowsRunning(action.processId, critical, path, systemFolder);
+    }
+    action.protectedProcess = found->second;
+  }
+}
+
 void CarryOut(const Plan& plan, Desktop& desktop, const ActionObserver& observe) {
   for (const TerminationAction& action : plan.actions) {
     if (observe) observe(action);
+    if (action.protectedProcess) continue;
     if (action.endMethod == EndMethod::Taskkill) desktop.StartTaskkill(action.processId);
     else desktop.PostClose(action.window);
   }
@@ -83,7 +133,9 @@ Plan RunTermination(const TaskList& list, Desktop& desktop, const ActionObserver
 
 Plan PreviewTermination(const TaskList& list, Desktop& desktop) {
   RuleSet rules(list);
-  return MakePlan(rules, std::make_shared<const Snapshot>(TakeSnapshot(desktop)));
+  Plan plan = MakePlan(rules, std::make_shared<const Snapshot>(TakeSnapshot(desktop)));
+  GuardPlan(plan, desktop);
+  return plan;
 }
 
 }  // namespace nagitome

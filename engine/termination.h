@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +29,7 @@ struct TerminationAction {
   WindowHandle window = 0;        // the matched window; 0 for a process of the process list
   std::uint32_t processId = 0;
   std::wstring_view processName;  // into the window or process it was found in; may be empty
+  bool protectedProcess = false;  // a taskkill that is never started: its process keeps Windows running
 };
 using ActionObserver = std::function<void(const TerminationAction&)>;
 
@@ -48,13 +50,24 @@ Plan MakePlan(RuleSet& rules, std::shared_ptr<const Snapshot> snapshot);
 std::vector<TerminationAction> ActionsFor(RuleSet& rules, const WindowInfo& window);
 std::vector<TerminationAction> ActionsFor(RuleSet& rules, const ProcessInfo& process);
 
-// Each action is shown to observe (when set), then asked of the desktop.
+// Whether ending the process would stop Windows: ids 0 and 4; a process the system marks
+// critical; where it cannot say, one of its own images in the system directory, or a process
+// without an image (System, Registry, Memory Compression). A name alone protects nothing.
+bool KeepsWindowsRunning(std::uint32_t processId, std::optional<bool> critical, std::wstring_view win32Path,
+                         std::wstring_view systemFolder);
+
+// Marks the plan's taskkills whose process keeps Windows running, asking the desktop once per
+// process.
+void GuardPlan(Plan& plan, Desktop& desktop);
+
+// Each action is shown to observe (when set), then asked of the desktop; a protected one is
+// only shown.
 void CarryOut(const Plan& plan, Desktop& desktop, const ActionObserver& observe = {});
 
 // The run: a fresh snapshot, the plan of the list over it, carried out.
 Plan RunTermination(const TaskList& list, Desktop& desktop, const ActionObserver& observe = {});
 
-// The same plan over a fresh snapshot, carried out by nobody.
+// The same plan over a fresh snapshot, guarded, carried out by nobody.
 Plan PreviewTermination(const TaskList& list, Desktop& desktop);
 
 }  // namespace nagitome

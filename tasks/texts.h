@@ -93,6 +93,8 @@ inline constexpr wchar_t kPreviewKills[] = L" 件、taskkill: ";
 inline constexpr wchar_t kPreviewNothingEnded[] = L" 件（まだ何も終了していません）";
 inline constexpr wchar_t kPreviewInvalidRows[] = L"正規表現が不正な行: ";  // rows with an invalid regular expression
 inline constexpr wchar_t kPreviewGaveUpRows[] = L"時間切れで打ち切った行: ";  // rows cut short when their time ran out
+inline constexpr wchar_t kPreviewProtected[] =
+    L"保護（終了しません）";  // protected (not ended): its process keeps Windows running
 inline constexpr wchar_t kPreviewReportFailed[] =
     L"プレビューの結果を書き込めませんでした。";  // the preview report could not be written
 inline constexpr wchar_t kPreviewReportIsList[] =

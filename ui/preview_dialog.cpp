@@ -48,7 +48,7 @@ void FillList(HWND view, const Plan& preview) {
   SendMessageW(view, LVM_SETITEMCOUNT, preview.actions.size(), 0);
   int row = 0;
   for (const TerminationAction& action : preview.actions) {
-    const std::wstring cells[] = {std::to_wstring(action.entryIndex + 1), std::wstring(EndMethodText(action.endMethod)),
+    const std::wstring cells[] = {std::to_wstring(action.entryIndex + 1), std::wstring(action.protectedProcess ? texts::kPreviewProtected : EndMethodText(action.endMethod)),
                                   std::wstring(MatchTargetText(action.matchTarget)), std::wstring(action.matchedText),
                                   std::wstring(action.processName), std::to_wstring(action.processId)};
     InsertListRow(view, row++, cells);

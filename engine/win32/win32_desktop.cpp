@@ -34,6 +34,20 @@ BOOL CALLBACK VisitWindow(HWND hwnd, LPARAM param) try {
   return TRUE;
 }
 
+// The least access that names a process: granted for elevated and service processes too, so
+// that a rule for them matches and its outcome can say why it did not end.
+UniqueKernelHandle OpenToQuery(std::uint32_t processId) {
+  return UniqueKernelHandle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+}
+
+std::wstring ImagePath(std::uint32_t processId, DWORD form) {
+  const UniqueKernelHandle process = OpenToQuery(processId);
+  wchar_t path[kTextBufferUnits];
+  DWORD length = kTextBufferUnits;
+  if (!process || !QueryFullProcessImageNameW(process.get(), form, path, &length)) return {};
+  return std::wstring(path, length);
+}
+
 }  // namespace
 
 void Win32Desktop::EnumerateWindows(const std::function<void(RawWindow&&)>& visit) {
@@ -50,13 +64,24 @@ bool Win32Desktop::EnumerateProcessIds(std::uint32_t* ids, std::uint32_t capacit
 }
 
 std::wstring Win32Desktop::ProcessImagePath(std::uint32_t processId) {
-  UniqueKernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
-  if (!process) return {};
-  wchar_t path[kTextBufferUnits];
-  const DWORD length = GetProcessImageFileNameW(process.get(), path, kTextBufferUnits);
-  process.reset();
-  return std::wstring(path, length);
+  return ImagePath(processId, PROCESS_NAME_NATIVE);
 }
+
+std::wstring Win32Desktop::ProcessWin32Path(std::uint32_t processId) { return ImagePath(processId, 0); }
+
+std::optional<bool> Win32Desktop::ProcessCritical(std::uint32_t processId) {
+  // From Windows 8.1 on; looked up at run time so the program still starts on older systems.
+  using IsCritical = BOOL(WINAPI*)(HANDLE, PBOOL);
+  static const auto isCritical =
+      reinterpret_cast<IsCritical>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"),
+                                                                          "IsProcessCritical")));
+  const UniqueKernelHandle process = isCritical ? OpenToQuery(processId) : UniqueKernelHandle();
+  BOOL critical = FALSE;
+  if (!process || !isCritical(process.get(), &critical)) return std::nullopt;
+  return critical != FALSE;
+}
+
+std::wstring Win32Desktop::SystemFolder() { return SystemDirectory(); }
 
 void Win32Desktop::PostClose(WindowHandle window) {
   PostMessageW(reinterpret_cast<HWND>(window), WM_CLOSE, 0, 0);

@@ -11,6 +11,9 @@ class Win32Desktop final : public Desktop {
   bool EnumerateProcessIds(std::uint32_t* ids, std::uint32_t capacityBytes,
                            std::uint32_t& bytesReturned) override;
   std::wstring ProcessImagePath(std::uint32_t processId) override;
+  std::optional<bool> ProcessCritical(std::uint32_t processId) override;
+  std::wstring ProcessWin32Path(std::uint32_t processId) override;
+  std::wstring SystemFolder() override;
   void PostClose(WindowHandle window) override;
   void StartTaskkill(std::uint32_t processId) override;
 };

@@ -16,6 +16,9 @@ class FakeDesktop : public Desktop {
   std::vector<RawWindow> windows;               // in enumeration order
   std::vector<std::uint32_t> processIds;        // in enumeration order
   std::map<std::uint32_t, std::wstring> paths;  // device paths; a missing one cannot be read
+  std::map<std::uint32_t, bool> critical;       // what the system says; a missing one it cannot say
+  std::map<std::uint32_t, std::wstring> win32Paths;
+  std::wstring systemFolder = L"C:\\Windows\\System32";
   bool enumerationFails = false;
   bool fillsEveryBuffer = false;                // as if ever more processes came
   bool recordActions = true;
@@ -41,6 +44,14 @@ class FakeDesktop : public Desktop {
     return bytesReturned = static_cast<std::uint32_t>(count * 4), true;
   }
   std::wstring ProcessImagePath(std::uint32_t pid) override { return paths.contains(pid) ? paths[pid] : std::wstring(); }
+  std::optional<bool> ProcessCritical(std::uint32_t pid) override {
+    if (!critical.contains(pid)) return std::nullopt;
+    return critical[pid];
+  }
+  std::wstring ProcessWin32Path(std::uint32_t pid) override {
+    return win32Paths.contains(pid) ? win32Paths[pid] : std::wstring();
+  }
+  std::wstring SystemFolder() override { return systemFolder; }
   void PostClose(WindowHandle window) override { if (recordActions) actions.push_back("close " + std::to_string(window)); }
   void StartTaskkill(std::uint32_t pid) override { if (recordActions) actions.push_back("kill " + std::to_string(pid)); }
 };

@@ -361,8 +361,8 @@ TEST(TerminationTest, ProcessEnumerationGrowsItsBufferUntilEveryIdFits) {
     FakeDesktop desk;
     Log expected;  // every id, in order; an unreadable process is not matched
     for (std::uint32_t pid = 1; pid <= c.processes; ++pid) {
-      desk.AddProcess(pid * 4, pid % 7 ? L"\\D\\p.exe" : L"");
-      if (pid % 7) expected.push_back("kill " + std::to_string(pid * 4));
+      desk.AddProcess(pid * 4 + 4, pid % 7 ? L"\\D\\p.exe" : L"");
+      if (pid % 7) expected.push_back("kill " + std::to_string(pid * 4 + 4));
     }
     const Plan plan = RunTermination(ListOf({{kKill, kName, kWild, L"p.exe"}}), desk);
     EXPECT_EQ(desk.capacities, c.capacities) << c.processes;
@@ -399,6 +399,47 @@ TEST(TerminationTest, EachPassOfARuleSetStartsWithItsWholeBudget) {
   EXPECT_TRUE(quick.report.gaveUpEntries.empty());
 }
 
+
+// What keeps Windows running never gets a taskkill: ids 0 and 4, what the system calls critical,
+// and where it cannot say, one of its own images in its own folder, or a process without an image.
+TEST(TerminationTest, WhatKeepsWindowsRunningIsNeverKilled) {
+  const std::wstring system = L"C:\\Windows\\System32\\";
+  const struct {
+    std::uint32_t pid;
+    std::optional<bool> critical;
+    std::wstring path;
+    bool kept;
+  } cases[] = {
+      {0, std::nullopt, L"", true},
+      {4, false, L"", true},
+      {8, true, L"C:\\Tools\\app.exe", true},
+      {8, false, system + L"csrss.exe", false},
+      {8, std::nullopt, system + L"csrss.exe", true},
+      {8, std::nullopt, L"c:\\windows\\SYSTEM32\\LsaIso.exe", true},
+      {8, std::nullopt, L"C:\\Users\\me\\csrss.exe", false},
+      {8, std::nullopt, system + L"drivers\\smss.exe", false},
+      {8, std::nullopt, system + L"notepad.exe", false},
+      {8, std::nullopt, L"Memory Compression", true},
+      {8, std::nullopt, L"csrss.exe", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.path));
+    EXPECT_EQ(KeepsWindowsRunning(c.pid, c.critical, c.path, system), c.kept);
+  }
+  // Through the desktop: the run skips them, and the preview names them.
+  FakeDesktop desk = SampleDesktop();
+  desk.critical[10] = true;
+  desk.win32Paths[20] = system + L"winlogon.exe";
+  desk.AddProcess(4, L"\\System");
+  const TaskList list = ListOf({{kKill, kName, kWild, L"*"}, {kKill, kTitle, kWild, L"Secret"}});
+  FakeDesktop previewed = desk;
+  RunTermination(list, desk);
+  EXPECT_EQ(desk.actions, (Log{"kill 40", "kill 30"}));
+  const std::string report = FormatPreviewReport(PreviewTermination(list, previewed));
+  EXPECT_EQ(report.substr(report.find("\r\n#") + 2),
+            "# protected row 1 pid 10\r\n# protected row 1 pid 20\r\n# protected row 1 pid 4\r\n");
+  EXPECT_TRUE(previewed.actions.empty());
+}
 // Handles padded to eight hex digits or longer, texts escaped, a title that cuts a backtracking entry short.
 TEST(PreviewTest, ReportHasOneEscapedLinePerActionThenTheSkippedRows) {
   FakeDesktop desk = SampleDesktop();
