@@ -30,8 +30,8 @@ TEST(GuardTest, TheSystemsOwnImageIsNeverKilledAPlantedOneIs) {
   ASSERT_TRUE(StartAs(folder.File(L"csrss.exe"), planted, folder.File(L"planted.txt")));
   const std::wstring list = folder.File(L"list.txt");
   const std::wstring log = folder.File(L"run.log");
-  const std::vector<TaskEntry> entries = {{EndMethod::Taskkill, MatchTarget::ProcessName, MatchMethod::Wildcard,
-                                           L"csrss.exe"}};
+  const std::vector<TaskEntry> entries = {
+      {EndMethod::Taskkill, MatchTarget::ProcessName, MatchMethod::Wildcard, L"csrss.exe"}};
   ASSERT_TRUE(WriteFileBytes(list, EncodeTaskList(entries)));
   const std::wstring exe = WindowsPath(L"" NAGITOME_EXE);
   ChildProcess preview;

@@ -311,12 +311,15 @@ TEST(TerminationTest, RejectedAndCutShortEntriesAreReportedAndNamed) {
   const TerminationReport report = RunAndPreview(list, desk);
   EXPECT_EQ(desk.actions, (Log{"close 5"}));
   EXPECT_EQ(report.invalidEntries, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-  std::wstring expected = L"次のエントリは正規表現が不正なため、何も終了しませんでした。\n\n"
+  std::wstring expected = L"次のエントリは正規表現が不正なため、"
+                          L"何も終了しませんでした。\n\n"
                           L"1 行目: (" + std::wstring(47, L'x') + L"...";
   for (int row = 2; row <= 10; ++row) expected += L"\n" + std::to_wstring(row) + L" 行目: (";
   expected += L"\nほか 1 件\n\n"
-              L"次のエントリは正規表現の照合に時間がかかりすぎたため、途中で打ち切りました。"
-              L"終了されずに残ったものがあるかもしれません。\n\n12 行目: (a*)*\\1[b]";
+              L"次のエントリは正規表現の照合に時間がかかりすぎたため、"
+              L"途中で打ち切りました。"
+              L"終了されずに残ったものがあるかもしれません。"
+              L"\n\n12 行目: (a*)*\\1[b]";
   EXPECT_EQ(RunWarningMessage(list, report), expected);
   EXPECT_EQ(RunWarningMessage(list, TerminationReport{}), L"");
 }
@@ -331,7 +334,7 @@ TEST(TerminationTest, WindowSnapshotCombinesTextsAndNamesProcesses) {
       {L"memo", L"", L"memo（）", L"notepad.exe", L"notepad.exe"},
       {as, L"C", as, L"\\Device\\Tools\\", L""},
       {as.substr(0, 1020), L"CC", as.substr(0, 1020) + L"（CC", L"\\Device\\" + xs + xs, xs},
-      {as.substr(0, 1019), L"CC", as.substr(0, 1019) + L"（CC）", L"C:/Tools/calc.exe", L"C:/Tools/calc.exe"},
+      {as.substr(0, 1019), L"CC", as.substr(0, 1019) + L"（CC）", L"C:/Tools/c.exe", L"C:/Tools/c.exe"},
   };
   FakeDesktop desk;
   for (std::uint32_t i = 0; i < std::size(cases); ++i) {
@@ -464,7 +467,8 @@ TEST(PreviewTest, ReportHasOneEscapedLinePerActionThenTheSkippedRows) {
             "# gave-up row 4\r\n"
             "# invalid row 5\r\n");
   EXPECT_EQ(PreviewSummary(preview),
-            L"ウィンドウを閉じる: 2 件、taskkill: 2 件（まだ何も終了していません）\r\n"
+            L"ウィンドウを閉じる: 2 件、taskkill: 2 件"
+            L"（まだ何も終了していません）\r\n"
             L"正規表現が不正な行: 5、時間切れで打ち切った行: 4");
 }
 
