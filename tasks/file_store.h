@@ -36,6 +36,10 @@ class FileStore {
 // GetFullPathNameW of any length; empty when it cannot be made.
 std::wstring FullPathName(const std::wstring& path);
 
+// Writes all of bytes to a file or pipe (a HANDLE), as many calls as it takes; false on the
+// first failure.
+bool WriteAll(void* file, std::string_view bytes);
+
 // The calls of a Windows replace that can fail half way, so that tests can fail them as
 // documented. Each returns false with the error in GetLastError, like the call it stands for.
 class ReplaceCalls {

@@ -1,10 +1,10 @@
 #include "ui/about_dialog.h"
 
 #include "resource.h"
-#include "tasks/handle.h"
 #include "ui/dpi.h"
 #include "ui/shell.h"
 #include "version.h"
+#include "win32/handle.h"
 
 namespace nagitome {
 
