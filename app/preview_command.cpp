@@ -11,7 +11,6 @@
 #include "engine/preview.h"
 #include "engine/win32/win32_desktop.h"
 #include "tasks/file_store.h"
-#include "tasks/handle.h"
 #include "tasks/message.h"
 #include "tasks/task_file.h"
 #include "tasks/task_list.h"

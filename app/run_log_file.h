@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "tasks/handle.h"
+#include "win32/handle.h"
 
 namespace nagitome {
 

@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "tasks/document.h"
-#include "tasks/handle.h"
 #include "tasks/message.h"
 #include "tasks/texts.h"
+#include "win32/handle.h"
 
 namespace nagitome {
 

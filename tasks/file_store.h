@@ -45,6 +45,10 @@ std::wstring LongPathName(const std::wstring& path);
 // spelled: another case, a relative or short name, a long-path form, a hard link.
 bool SameFile(const std::wstring& a, const std::wstring& b);
 
+// Writes all of bytes to a file or pipe (a HANDLE), as many calls as it takes; false on the
+// first failure.
+bool WriteAll(void* file, std::string_view bytes);
+
 // The calls of a Windows replace that can fail half way, so that tests can fail them as
 // documented. Each returns false with the error in GetLastError, like the call it stands for.
 class ReplaceCalls {

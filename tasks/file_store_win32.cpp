@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tasks/file_store.h"
-#include "tasks/handle.h"
+#include "win32/handle.h"
 
 namespace nagitome {
 
@@ -29,6 +29,16 @@ std::wstring FullPathName(const std::wstring& path) {
   if (written == 0 || written >= size) return {};
   full.resize(written);
   return full;
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
 }
 
 namespace {

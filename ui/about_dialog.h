@@ -5,6 +5,7 @@
 
 namespace nagitome {
 
-INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Runs the dialog modally over owner (may be null) until OK or the close button.
+void ShowAboutDialog(HINSTANCE instance, HWND owner);
 
 }  // namespace nagitome

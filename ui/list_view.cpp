@@ -73,10 +73,12 @@ void ListViewWrapper::DeleteRow(int row) {
 void ListViewWrapper::SelectRow(int row) {
   if (!view_) return;
   LVITEMW item{};
-  item.stateMask = LVIS_SELECTED;
-  item.state = LVIS_SELECTED;
+  // Focused too, so the arrow keys go on from this row rather than from where the focus was.
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageW(view_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-  SendMessageW(view_, LVM_ENSUREVISIBLE, row, FALSE);  // the edited row stays in sight
+  // The edited row stays in sight: on Windows the focus alone does not scroll (Wine's does).
+  SendMessageW(view_, LVM_ENSUREVISIBLE, row, FALSE);
 }
 
 void ListViewWrapper::DeleteAllRows() {

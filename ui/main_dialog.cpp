@@ -3,7 +3,6 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include <memory>
 #include <string>
 
 #include "engine/preview.h"
@@ -15,6 +14,7 @@
 #include "tasks/task_list.h"
 #include "tasks/texts.h"
 #include "ui/about_dialog.h"
+#include "ui/dialog_proc.h"
 #include "ui/dpi.h"
 #include "ui/file_dialogs.h"
 #include "ui/list_view.h"
@@ -26,11 +26,19 @@ namespace nagitome {
 
 namespace {
 
-HINSTANCE g_instance = nullptr;
-MainDialogServices g_services;
-bool g_aboutDialogActive = false;
-bool g_previewDialogActive = false;
-std::unique_ptr<ListViewWrapper> g_view;
+// The dialog's own state, alive while RunMainDialog runs.
+struct MainDialog {
+  HINSTANCE instance = nullptr;
+  MainDialogServices services;
+  bool ownedDialogOpen = false;  // About or the preview runs over us: commands are ignored meanwhile
+  ListViewWrapper view;
+};
+
+// The task list view of the running dialog; null when there is none.
+ListViewWrapper* TaskListView() {
+  MainDialog* dialog = DialogState<MainDialog>(MainWindow());
+  return dialog && dialog->view.Handle() ? &dialog->view : nullptr;
+}
 
 bool IsChecked(int id) { return IsDlgButtonChecked(MainWindow(), id) == BST_CHECKED; }
 
@@ -63,14 +71,14 @@ void OnTaskListItemChanging(const NMLISTVIEW& change) {
   if (TheTaskList().SelectEntry(change.iItem)) LoadEntryEditor();
 }
 
-void RunEntryCommand(EntryCommand command) {
-  if (command != EntryCommand::Update && (!g_view || !g_view->Handle())) return;
+void RunEntryCommand(ListViewWrapper& view, EntryCommand command) {
+  if (command != EntryCommand::Update && !view.Handle()) return;
   TaskList& list = TheTaskList();
-  const RowChange change = ApplyEntryCommand(list, command, command == EntryCommand::Update ? EntryInEditor() : TaskEntry{});
-  if (!g_view) return;
-  if (change.removed != kNoRow) g_view->DeleteRow(change.removed);
-  if (change.inserted != kNoRow) g_view->InsertRow(change.inserted, RowTextsOf(list.At(change.inserted)));
-  if (change.selected != kNoRow) g_view->SelectRow(change.selected);
+  const TaskEntry edited = command == EntryCommand::Update ? EntryInEditor() : TaskEntry{};
+  const RowChange change = ApplyEntryCommand(list, command, edited);
+  if (change.removed != kNoRow) view.DeleteRow(change.removed);
+  if (change.inserted != kNoRow) view.InsertRow(change.inserted, RowTextsOf(list.At(change.inserted)));
+  if (change.selected != kNoRow) view.SelectRow(change.selected);
 }
 
 void HandleDroppedFiles(HDROP drop) {
@@ -89,21 +97,21 @@ void HandleDroppedFiles(HDROP drop) {
   RefreshTaskListView();
 }
 
-void RunCommand() {
-  const TerminationReport report = g_services.run();
+void RunCommand(const MainDialog& d) {
+  const TerminationReport report = d.services.run();
   const std::wstring message = RunWarningMessage(TheTaskList(), report);
   if (!message.empty()) ShowMessage(message, MessageIcon::Warning);
 }
 
-void OpenAboutDialog(HWND dialog) {
-  g_aboutDialogActive = true;
-  DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_ABOUT), dialog, AboutDialogProc, 0);
-  g_aboutDialogActive = false;
+void OpenAboutDialog(MainDialog& d, HWND dialog) {
+  d.ownedDialogOpen = true;
+  ShowAboutDialog(d.instance, dialog);
+  d.ownedDialogOpen = false;
 }
 
 // The edited entry alone, at its own row (the rows before it are blank, so they do nothing),
 // or the whole list in memory.
-void PreviewCommand(HWND dialog, bool editedEntryOnly) {
+void PreviewCommand(MainDialog& d, HWND dialog, bool editedEntryOnly) {
   static Win32Desktop desktop;
   TaskList edited;
   if (editedEntryOnly) {
@@ -116,9 +124,9 @@ void PreviewCommand(HWND dialog, bool editedEntryOnly) {
   }
   const Plan preview = PreviewTermination(editedEntryOnly ? edited : TheTaskList(), desktop);
   // Set only around the dialog: a preview that failed must not leave the commands ignored.
-  g_previewDialogActive = true;
-  ShowPreviewDialog(g_instance, dialog, preview);
-  g_previewDialogActive = false;
+  d.ownedDialogOpen = true;
+  ShowPreviewDialog(d.instance, dialog, preview);
+  d.ownedDialogOpen = false;
 }
 
 // At the pointer, or for the keyboard (position -1) under the selected row.
@@ -139,7 +147,7 @@ void ShowTaskListMenu(HWND dialog, HWND view, LPARAM position) {
 }
 
 // The command table; false for identifiers that have no entry.
-bool OnCommand(HWND dialog, int id) {
+bool OnCommand(MainDialog& d, HWND dialog, int id) {
   switch (id) {
     case IDC_FILE_NEW: NewTaskListCommand(); return true;
     case IDC_FILE_OPEN: ShowOpenDialog(); RefreshTaskListView(); return true;
@@ -148,44 +156,45 @@ bool OnCommand(HWND dialog, int id) {
       else SaveTaskListFile(CurrentFilePath());
       return true;
     case IDC_FILE_SAVE_AS: ShowSaveAsDialog(); return true;
-    case IDC_RUN: RunCommand(); return true;
-    case IDC_ENTRY_NEW: RunEntryCommand(EntryCommand::Insert); return true;
-    case IDC_ENTRY_DELETE: RunEntryCommand(EntryCommand::Delete); return true;
-    case IDC_ENTRY_UP: RunEntryCommand(EntryCommand::Up); return true;
-    case IDC_ENTRY_DOWN: RunEntryCommand(EntryCommand::Down); return true;
+    case IDC_RUN: RunCommand(d); return true;
+    case IDC_ENTRY_NEW: RunEntryCommand(d.view, EntryCommand::Insert); return true;
+    case IDC_ENTRY_DELETE: RunEntryCommand(d.view, EntryCommand::Delete); return true;
+    case IDC_ENTRY_UP: RunEntryCommand(d.view, EntryCommand::Up); return true;
+    case IDC_ENTRY_DOWN: RunEntryCommand(d.view, EntryCommand::Down); return true;
     case IDC_METHOD_WILDCARD: EnableWindow(GetDlgItem(dialog, IDC_METHOD_CASE), FALSE); return true;
     case IDC_METHOD_REGEX: EnableWindow(GetDlgItem(dialog, IDC_METHOD_CASE), TRUE); return true;
-    case IDC_ENTRY_UPDATE: RunEntryCommand(EntryCommand::Update); return true;
-    case IDC_START_RECENT: g_services.writeSettings(IsChecked(IDC_START_RECENT)); return true;
-    case IDC_README: ShellOpen(dialog, g_services.readmePath()); return true;
-    case IDC_ABOUT: OpenAboutDialog(dialog); return true;
-    case IDM_PREVIEW_EDITED: PreviewCommand(dialog, true); return true;
-    case IDM_PREVIEW_ALL: PreviewCommand(dialog, false); return true;
+    case IDC_ENTRY_UPDATE: RunEntryCommand(d.view, EntryCommand::Update); return true;
+    case IDC_START_RECENT: d.services.writeSettings(IsChecked(IDC_START_RECENT)); return true;
+    case IDC_README: ShellOpen(dialog, d.services.readmePath()); return true;
+    case IDC_ABOUT: OpenAboutDialog(d, dialog); return true;
+    case IDM_PREVIEW_EDITED: PreviewCommand(d, dialog, true); return true;
+    case IDM_PREVIEW_ALL: PreviewCommand(d, dialog, false); return true;
     default: return false;
   }
 }
 
-void OnInitDialog(HWND dialog) {
+void OnInitDialog(MainDialog& d, HWND dialog) {
   const auto icon = static_cast<HICON>(
-      LoadImageW(g_instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_SHARED));
+      LoadImageW(d.instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_SHARED));
   SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   SetMainWindow(dialog);
   SetTitleSink([dialog](std::wstring_view title) { SetWindowTextW(dialog, std::wstring(title).c_str()); });
-  g_view = std::make_unique<ListViewWrapper>();
-  g_view->CreateTaskListView(dialog, g_instance);
-  CheckDlgButton(dialog, IDC_START_RECENT, g_services.readSettings() ? BST_CHECKED : BST_UNCHECKED);
-  g_services.interpretCommandLine(IsChecked(IDC_START_RECENT));
+  d.view.CreateTaskListView(dialog, d.instance);
+  // What an entry can hold: a longer paste is cut where the user sees it, not later by Update.
+  SendDlgItemMessageW(dialog, IDC_KEYWORD, EM_LIMITTEXT, kMaxTextUnits, 0);
+  CheckDlgButton(dialog, IDC_START_RECENT, d.services.readSettings() ? BST_CHECKED : BST_UNCHECKED);
+  d.services.interpretCommandLine(IsChecked(IDC_START_RECENT));
   DragAcceptFiles(dialog, TRUE);
 }
 
-INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR HandleMessage(MainDialog& d, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      OnInitDialog(dialog);
+      OnInitDialog(d, dialog);
       return TRUE;
     case WM_COMMAND:
-      if (g_aboutDialogActive || g_previewDialogActive) return TRUE;
-      return OnCommand(dialog, LOWORD(wParam)) ? TRUE : FALSE;
+      if (d.ownedDialogOpen) return TRUE;
+      return OnCommand(d, dialog, LOWORD(wParam)) ? TRUE : FALSE;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->idFrom != IDC_TASK_LIST_VIEW || header->code != LVN_ITEMCHANGING) return FALSE;
@@ -198,7 +207,7 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       ShowTaskListMenu(dialog, reinterpret_cast<HWND>(wParam), lParam);
       return TRUE;
     case WM_CLOSE:
-      g_services.writeSettings(IsChecked(IDC_START_RECENT));
+      d.services.writeSettings(IsChecked(IDC_START_RECENT));
       EndDialog(dialog, 0);
       return TRUE;
     case WM_DROPFILES:
@@ -208,19 +217,10 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       PostMessageW(dialog, kDpiChangeDone, LOWORD(wParam), 0);
       return FALSE;  // the dialog manager moves and scales the template's controls
     case kDpiChangeDone:
-      if (g_view) g_view->FollowDpi(static_cast<UINT>(wParam));
+      d.view.FollowDpi(static_cast<UINT>(wParam));
       return TRUE;
     default:
       return FALSE;
-  }
-}
-
-// No exception crosses into the system: a message that failed (out of memory) is not handled.
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    return HandleMessage(dialog, message, wParam, lParam);
-  } catch (...) {
-    return FALSE;
   }
 }
 
@@ -228,17 +228,18 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 void RefreshTaskListView() {
   TaskList& list = TheTaskList();
-  if (g_view && g_view->Handle()) {
+  ListViewWrapper* view = TaskListView();
+  if (view) {
     // One repaint for the whole list instead of one per row.
-    SendMessageW(g_view->Handle(), WM_SETREDRAW, FALSE, 0);
-    g_view->DeleteAllRows();
-    SendMessageW(g_view->Handle(), LVM_SETITEMCOUNT, list.Count(), 0);
-    for (int i = 0; i < list.Count(); ++i) g_view->InsertRow(i, RowTextsOf(list.At(i)));
-    SendMessageW(g_view->Handle(), WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(g_view->Handle(), nullptr, TRUE);
+    SendMessageW(view->Handle(), WM_SETREDRAW, FALSE, 0);
+    view->DeleteAllRows();
+    SendMessageW(view->Handle(), LVM_SETITEMCOUNT, list.Count(), 0);
+    for (int i = 0; i < list.Count(); ++i) view->InsertRow(i, RowTextsOf(list.At(i)));
+    SendMessageW(view->Handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(view->Handle(), nullptr, TRUE);
   }
   list.ResetSelection();
-  if (g_view) g_view->SelectRow(0);
+  if (view) view->SelectRow(0);
 }
 
 void EndMainDialog(long long result) { EndDialog(MainWindow(), result); }
@@ -251,10 +252,8 @@ void NewTaskListCommand() {
 }
 
 INT_PTR RunMainDialog(HINSTANCE instance, const MainDialogServices& services) {
-  g_instance = instance;
-  g_services = services;
-  const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
-  g_view.reset();
+  MainDialog dialog{instance, services, false, {}};
+  const INT_PTR result = RunDialog<MainDialog, HandleMessage>(instance, IDD_MAIN, nullptr, dialog);
   SetTitleSink({});
   SetMainWindow(nullptr);
   return result;

@@ -7,7 +7,10 @@
 
 #include "resource.h"
 #include "tasks/texts.h"
+#include "ui/dialog_proc.h"
+#include "ui/dpi.h"
 #include "ui/list_view.h"
+#include "ui/preview_layout.h"
 
 namespace nagitome {
 
@@ -18,21 +21,38 @@ constexpr const wchar_t* kColumns[] = {texts::kPreviewColumnRow,     texts::kPre
                                        texts::kPreviewColumnProcess, texts::kPreviewColumnPid};
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 
-// The template's size is the smallest; the list takes what the dialog gains, the summary and
-// the button keep their distance from the bottom and right edges.
-struct Layout {
-  SIZE minimum{};
-  RECT list{}, summary{}, button{};  // client coordinates in the template's size
-  SIZE client{};
+// The dialog's own state, alive while ShowPreviewDialog runs.
+struct PreviewDialog {
+  const Plan& preview;
+  PreviewLayout template96;  // as the dialog manager laid the template out, in 96-DPI lengths
+  UINT dpi = kBaseDpi;
 };
 
-RECT ChildRect(HWND dialog, int id) {
+LayoutBox ChildBox(HWND dialog, int id) {
   RECT rect{};
   GetWindowRect(GetDlgItem(dialog, id), &rect);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
+  return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
+void Place(HWND dialog, int id, const LayoutBox& box) {
+  SetWindowPos(GetDlgItem(dialog, id), nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Wide enough for the header and the widest cell, measured in the view's font so at any DPI;
+// the last column also takes the rest of the view. A header is given room of its own, since
+// some systems measure a CJK header narrower than it draws.
+void FitColumns(HWND view) {
+  for (int i = 0; i < kColumnCount; ++i) {
+    const LRESULT header = SendMessageW(view, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(kColumns[i])) +
+                           SendMessageW(view, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(L"MMM"));
+    SendMessageW(view, LVM_SETCOLUMNWIDTH, i, LVSCW_AUTOSIZE);
+    const LRESULT widest = std::max(header, SendMessageW(view, LVM_GETCOLUMNWIDTH, i, 0));
+    SendMessageW(view, LVM_SETCOLUMNWIDTH, i, LVSCW_AUTOSIZE_USEHEADER);
+    if (SendMessageW(view, LVM_GETCOLUMNWIDTH, i, 0) < widest) SendMessageW(view, LVM_SETCOLUMNWIDTH, i, widest);
+  }
+}
 
 void FillList(HWND view, const Plan& preview) {
   SendMessageW(view, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
@@ -48,87 +68,79 @@ void FillList(HWND view, const Plan& preview) {
   SendMessageW(view, LVM_SETITEMCOUNT, preview.actions.size(), 0);
   int row = 0;
   for (const TerminationAction& action : preview.actions) {
-    const std::wstring cells[] = {std::to_wstring(action.entryIndex + 1), std::wstring(action.protectedProcess ? texts::kPreviewProtected : EndMethodText(action.endMethod)),
+    const std::wstring_view end = action.protectedProcess ? texts::kPreviewProtected : EndMethodText(action.endMethod);
+    const std::wstring cells[] = {std::to_wstring(action.entryIndex + 1), std::wstring(end),
                                   std::wstring(MatchTargetText(action.matchTarget)), std::wstring(action.matchedText),
                                   std::wstring(action.processName), std::to_wstring(action.processId)};
     InsertListRow(view, row++, cells);
   }
-  // Wide enough for the header and the widest cell, measured in the view's font so at any DPI;
-  // the last column also takes the rest of the view. A header is given room of its own, since
-  // some systems measure a CJK header narrower than it draws.
-  for (int i = 0; i < kColumnCount; ++i) {
-    const LRESULT header = SendMessageW(view, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(kColumns[i])) +
-                           SendMessageW(view, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(L"MMM"));
-    SendMessageW(view, LVM_SETCOLUMNWIDTH, i, LVSCW_AUTOSIZE);
-    const LRESULT widest = std::max(header, SendMessageW(view, LVM_GETCOLUMNWIDTH, i, 0));
-    SendMessageW(view, LVM_SETCOLUMNWIDTH, i, LVSCW_AUTOSIZE_USEHEADER);
-    if (SendMessageW(view, LVM_GETCOLUMNWIDTH, i, 0) < widest) SendMessageW(view, LVM_SETCOLUMNWIDTH, i, widest);
-  }
+  FitColumns(view);
   SendMessageW(view, WM_SETREDRAW, TRUE, 0);
 }
 
-void OnInitDialog(HWND dialog, const Plan& preview) {
-  auto* layout = new Layout;
-  RECT window{}, client{};
-  GetWindowRect(dialog, &window);
+void OnInitDialog(PreviewDialog& d, HWND dialog) {
+  d.dpi = WindowDpi(dialog);
+  RECT client{};
   GetClientRect(dialog, &client);
-  layout->minimum = {window.right - window.left, window.bottom - window.top};
-  layout->client = {client.right, client.bottom};
-  layout->list = ChildRect(dialog, IDC_PREVIEW_LIST);
-  layout->summary = ChildRect(dialog, IDC_PREVIEW_SUMMARY);
-  layout->button = ChildRect(dialog, IDCANCEL);
-  SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(layout));
-  FillList(GetDlgItem(dialog, IDC_PREVIEW_LIST), preview);
-  SetDlgItemTextW(dialog, IDC_PREVIEW_SUMMARY, PreviewSummary(preview).c_str());
+  const PreviewLayout measured{client.right, client.bottom, ChildBox(dialog, IDC_PREVIEW_LIST),
+                               ChildBox(dialog, IDC_PREVIEW_SUMMARY), ChildBox(dialog, IDCANCEL)};
+  d.template96 = ScaleLayout(measured, d.dpi, kBaseDpi);
+  FillList(GetDlgItem(dialog, IDC_PREVIEW_LIST), d.preview);
+  SetDlgItemTextW(dialog, IDC_PREVIEW_SUMMARY, PreviewSummary(d.preview).c_str());
 }
 
-void OnSize(HWND dialog, int width, int height) {
-  const auto* layout = reinterpret_cast<const Layout*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
-  if (!layout) return;
-  const int dx = width - layout->client.cx, dy = height - layout->client.cy;
-  const auto place = [&](int id, const RECT& r, bool grow, bool moveRight) {
-    const int x = r.left + (moveRight ? dx : 0), y = r.top + dy * !grow;
-    const int w = r.right - r.left + dx * (grow || !moveRight), h = r.bottom - r.top + dy * grow;
-    SetWindowPos(GetDlgItem(dialog, id), nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
-  };
-  place(IDC_PREVIEW_LIST, layout->list, true, false);
-  place(IDC_PREVIEW_SUMMARY, layout->summary, false, false);
-  place(IDCANCEL, layout->button, false, true);
+void OnSize(const PreviewDialog& d, HWND dialog) {
+  RECT client{};
+  GetClientRect(dialog, &client);
+  const PreviewLayout fitted = FitPreviewLayout(d.template96, client.right, client.bottom, d.dpi);
+  Place(dialog, IDC_PREVIEW_LIST, fitted.list);
+  Place(dialog, IDC_PREVIEW_SUMMARY, fitted.summary);
+  Place(dialog, IDCANCEL, fitted.button);
   InvalidateRect(dialog, nullptr, TRUE);
 }
 
-// No exception crosses into the system.
-INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) try {
+// The template's client area at this DPI is the least, in the frame the window has now.
+POINT MinimumSize(const PreviewDialog& d, HWND dialog) {
+  const PreviewLayout least = ScaleLayout(d.template96, kBaseDpi, d.dpi);
+  RECT window{}, client{};
+  GetWindowRect(dialog, &window);
+  GetClientRect(dialog, &client);
+  return {least.width + (window.right - window.left) - client.right,
+          least.height + (window.bottom - window.top) - client.bottom};
+}
+
+INT_PTR HandleMessage(PreviewDialog& d, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      OnInitDialog(dialog, *reinterpret_cast<const Plan*>(lParam));
+      OnInitDialog(d, dialog);
       return TRUE;
     case WM_SIZE:
-      OnSize(dialog, LOWORD(lParam), HIWORD(lParam));
+      OnSize(d, dialog);
       return TRUE;
     case WM_GETMINMAXINFO:
-      if (const auto* layout = reinterpret_cast<const Layout*>(GetWindowLongPtrW(dialog, GWLP_USERDATA))) {
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {layout->minimum.cx, layout->minimum.cy};
-      }
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = MinimumSize(d, dialog);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) EndDialog(dialog, LOWORD(wParam));
       return TRUE;
-    case WM_DESTROY:
-      delete reinterpret_cast<Layout*>(SetWindowLongPtrW(dialog, GWLP_USERDATA, 0));
+    case WM_DPICHANGED:
+      d.dpi = LOWORD(wParam);  // before the dialog manager resizes us to the new DPI
+      PostMessageW(dialog, kDpiChangeDone, LOWORD(wParam), 0);
+      return FALSE;  // the dialog manager moves and scales the dialog, its controls and font
+    case kDpiChangeDone:
+      OnSize(d, dialog);
+      FitColumns(GetDlgItem(dialog, IDC_PREVIEW_LIST));  // in the view's font for the new DPI
       return TRUE;
     default:
       return FALSE;
   }
-} catch (...) {
-  return FALSE;
 }
 
 }  // namespace
 
 void ShowPreviewDialog(HINSTANCE instance, HWND owner, const Plan& preview) {
-  DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_PREVIEW), owner, PreviewDialogProc,
-                  reinterpret_cast<LPARAM>(&preview));
+  PreviewDialog dialog{preview, {}, kBaseDpi};
+  RunDialog<PreviewDialog, HandleMessage>(instance, IDD_PREVIEW, owner, dialog);
 }
 
 }  // namespace nagitome

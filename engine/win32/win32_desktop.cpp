@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "tasks/handle.h"
 #include "tasks/task_entry.h"
+#include "win32/handle.h"
 
 namespace nagitome {
 

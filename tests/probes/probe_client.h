@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "tasks/handle.h"
 #include "tests/support/test_support.h"
+#include "win32/handle.h"
 
 namespace nagitome::testing_support {
 

@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <string_view>
 #include <utility>
 
 namespace nagitome {
@@ -58,16 +56,5 @@ using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 template <typename T>
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits<T>>;
-
-// Writes all of bytes to a file or pipe, as many calls as it takes; false on the first failure.
-inline bool WriteAll(HANDLE file, std::string_view bytes) {
-  while (!bytes.empty()) {
-    DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
-    bytes.remove_prefix(written);
-  }
-  return true;
-}
 
 }  // namespace nagitome
