@@ -8,7 +8,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace nagitome;
-  const auto check = [](bool condition) { if (!condition) std::abort(); };
+  const auto check = [](bool condition) {
+    if (!condition) std::abort();
+  };
   const DecodedTaskList first = DecodeTaskList(std::string_view(reinterpret_cast<const char*>(data), size));
   if (!first.accepted) return 0;
   bool allWhole = true;
@@ -19,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::string saved = EncodeTaskList(first.entries);
   const DecodedTaskList second = DecodeTaskList(saved);
-  check(second.accepted && (!allWhole || (second.entries == first.entries && EncodeTaskList(second.entries) == saved)));
+  check(second.accepted);
+  check(!allWhole || (second.entries == first.entries && EncodeTaskList(second.entries) == saved));
   return 0;
 }

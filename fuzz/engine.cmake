@@ -14,7 +14,3 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   target_compile_options(matcher_fuzzer PRIVATE -fsanitize=fuzzer)
   target_link_options(matcher_fuzzer PRIVATE -fsanitize=fuzzer)
 endif()
-
-if(TARGET matcher_fuzzer)
-  add_test(NAME matcher_fuzzer_seeds COMMAND matcher_fuzzer -runs=0 ${CMAKE_CURRENT_LIST_DIR}/corpus/matcher)
-endif()

@@ -12,8 +12,3 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   target_compile_options(decode_fuzzer PRIVATE -fsanitize=fuzzer)
   target_link_options(decode_fuzzer PRIVATE -fsanitize=fuzzer)
 endif()
-
-# The seeds run as a test on every build: a replay, not a campaign.
-if(TARGET decode_fuzzer)
-  add_test(NAME decode_fuzzer_seeds COMMAND decode_fuzzer -runs=0 ${CMAKE_CURRENT_LIST_DIR}/corpus/decode)
-endif()

@@ -45,8 +45,9 @@ inline std::wstring WindowsPath(std::wstring path) {
 // Unique within the machine for this run: process id, tick and a counter.
 inline std::wstring UniqueSuffix() {
   static LONG counter = 0;
-  return std::to_wstring(GetCurrentProcessId()) + L"x" + std::to_wstring(GetTickCount64() % 100000) + L"x" +
-         std::to_wstring(InterlockedIncrement(&counter));
+  const std::wstring process = std::to_wstring(GetCurrentProcessId());
+  const std::wstring tick = std::to_wstring(GetTickCount64() % 100000);
+  return process + L"x" + tick + L"x" + std::to_wstring(InterlockedIncrement(&counter));
 }
 
 inline std::wstring Quote(const std::wstring& argument) { return L"\"" + argument + L"\""; }
@@ -54,11 +55,13 @@ inline std::wstring Quote(const std::wstring& argument) { return L"\"" + argumen
 // A child process, terminated if it still runs when its owner goes.
 class ChildProcess {
  public:
-  ~ChildProcess() { Running() && TerminateProcess(process_.get(), 99) && WaitForExit(10000); }
+  ~ChildProcess() {
+    if (Running() && TerminateProcess(process_.get(), 99)) WaitForExit(10000);
+  }
   // Its standard output and error go to output when given (inheritable), its standard error to
   // error when that is given too; desktop: "station\\desktop".
-  bool Start(const std::wstring& exe, const std::wstring& arguments, HANDLE output = nullptr, std::wstring desktop = {},
-             HANDLE error = nullptr) {
+  bool Start(const std::wstring& exe, const std::wstring& arguments, HANDLE output = nullptr,
+             std::wstring desktop = {}, HANDLE error = nullptr) {
     std::wstring command = Quote(exe) + L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -69,7 +72,9 @@ class ChildProcess {
     }
     if (!desktop.empty()) startup.lpDesktop = desktop.data();
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, output != nullptr, 0, nullptr, nullptr, &startup, &info)) return false;
+    const BOOL made = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, output != nullptr, 0,
+                                     nullptr, nullptr, &startup, &info);
+    if (!made) return false;
     CloseHandle(info.hThread);
     process_.reset(info.hProcess);
     id_ = info.dwProcessId;
@@ -77,8 +82,14 @@ class ChildProcess {
   }
   DWORD id() const { return id_; }
   bool Running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
-  bool WaitForExit(DWORD timeoutMs) const { return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0; }
-  DWORD ExitCode() const { DWORD code = STILL_ACTIVE; return GetExitCodeProcess(process_.get(), &code), code; }
+  bool WaitForExit(DWORD timeoutMs) const {
+    return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
+  }
+  DWORD ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+  }
 
  private:
   UniqueKernelHandle process_;
@@ -104,20 +115,21 @@ struct WindowProbe {
 
 // The probe copied to imageName in folder, reporting to that path and ".txt"; false unless it came up.
 inline bool StartWindowProbe(const TempFolder& folder, WindowProbe& probe, const std::wstring& title,
-                             const std::wstring& className, const std::wstring& imageName, const WindowProbeOptions& options = {}) {
-  const std::wstring exe = folder.File(imageName), arguments = Quote(title) + L" " + Quote(className) + L" " + Quote(exe + L".txt") +
-      L" --count " + std::to_wstring(options.count) + (options.ignoreClose ? L" --ignore-close" : L"");
-  probe.title = title, probe.className = className, probe.imageName = imageName, probe.resultFile = exe + L".txt";
-  return CopyFileW(WindowsPath(L"" NAGITOME_PROBE_WINDOW_EXE).c_str(), exe.c_str(), TRUE) && probe.process.Start(exe, arguments) &&
-         WaitUntil([&] { return ReadFileBytes(probe.resultFile).find("ready") != std::string::npos || !probe.process.Running(); }, 30000) &&
-         probe.process.Running();
-}
-
-// The probe without windows, started.
-inline bool StartProcessProbe(const TempFolder& folder, ChildProcess& process, const std::wstring& imageName) {
+                             const std::wstring& className, const std::wstring& imageName,
+                             const WindowProbeOptions& options = {}) {
   const std::wstring exe = folder.File(imageName);
+  probe.title = title;
+  probe.className = className;
+  probe.imageName = imageName;
+  probe.resultFile = exe + L".txt";
+  const std::wstring arguments = Quote(title) + L" " + Quote(className) + L" " + Quote(probe.resultFile) +
+                                 L" --count " + std::to_wstring(options.count) +
+                                 (options.ignoreClose ? L" --ignore-close" : L"");
+  const auto cameUp = [&] {
+    return ReadFileBytes(probe.resultFile).find("ready") != std::string::npos || !probe.process.Running();
+  };
   return CopyFileW(WindowsPath(L"" NAGITOME_PROBE_WINDOW_EXE).c_str(), exe.c_str(), TRUE) &&
-         process.Start(exe, L"- - " + Quote(exe + L".txt") + L" --count 0");
+         probe.process.Start(exe, arguments) && WaitUntil(cameUp, 30000) && probe.process.Running();
 }
 
 inline std::vector<HWND> VisibleWindows() {
@@ -136,7 +148,9 @@ inline bool CommandsRunning() {
   p.dwSize = sizeof p;
   bool running = false;
   for (BOOL more = Process32FirstW(snapshot.get(), &p); more; more = Process32NextW(snapshot.get(), &p)) {
-    for (const wchar_t* name : {L"cmd.exe", L"conhost.exe", L"taskkill.exe"}) running |= !_wcsicmp(p.szExeFile, name);
+    for (const wchar_t* name : {L"cmd.exe", L"conhost.exe", L"taskkill.exe"}) {
+      running |= !_wcsicmp(p.szExeFile, name);
+    }
   }
   return running;
 }

@@ -13,7 +13,8 @@ bool g_ignoreClose = false;
 int g_windows = 1;
 
 void Append(const char* line) {
-  HANDLE file = CreateFileW(g_result, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  HANDLE file = CreateFileW(g_result, FILE_APPEND_DATA, share, nullptr, OPEN_ALWAYS, 0, nullptr);
   DWORD written = 0;
   WriteFile(file, line, static_cast<DWORD>(lstrlenA(line)), &written, nullptr);
   CloseHandle(file);
@@ -45,8 +46,11 @@ int wmain(int argc, wchar_t** argv) {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = argv[2];
   if (!RegisterClassW(&wc)) return 4;
-  for (int i = 0, at = 0; i < g_windows; ++i, at = 20 * (i % 20)) {
-    if (!CreateWindowExW(0, argv[2], argv[1], WS_OVERLAPPEDWINDOW | WS_VISIBLE, at, at, 240, 120, nullptr, nullptr, wc.hInstance, nullptr)) return 5;
+  for (int i = 0; i < g_windows; ++i) {
+    const int at = 20 * (i % 20);
+    const HWND window = CreateWindowExW(0, argv[2], argv[1], WS_OVERLAPPEDWINDOW | WS_VISIBLE, at, at, 240,
+                                        120, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!window) return 5;
   }
   SetTimer(nullptr, 0, 120000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(3); });
   Append("ready\r\n");

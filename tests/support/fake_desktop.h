@@ -33,17 +33,26 @@ class FakeDesktop : public Desktop {
     if (!path.empty()) paths[pid] = std::move(path);
   }
 
-  void EnumerateWindows(const std::function<void(RawWindow&&)>& visit) override { for (RawWindow window : windows) visit(std::move(window)); }
+  void EnumerateWindows(const std::function<void(RawWindow&&)>& visit) override {
+    for (RawWindow window : windows) visit(std::move(window));
+  }
   // Like EnumProcesses: as many ids as fit, and the bytes written.
-  bool EnumerateProcessIds(std::uint32_t* ids, std::uint32_t capacityBytes, std::uint32_t& bytesReturned) override {
+  bool EnumerateProcessIds(std::uint32_t* ids, std::uint32_t capacityBytes,
+                           std::uint32_t& bytesReturned) override {
     capacities.push_back(capacityBytes);
     if (enumerationFails) return false;
-    if (fillsEveryBuffer) return bytesReturned = capacityBytes, true;
+    if (fillsEveryBuffer) {
+      bytesReturned = capacityBytes;
+      return true;
+    }
     const std::size_t count = std::min<std::size_t>(processIds.size(), capacityBytes / 4);
     std::copy_n(processIds.begin(), count, ids);
-    return bytesReturned = static_cast<std::uint32_t>(count * 4), true;
+    bytesReturned = static_cast<std::uint32_t>(count * 4);
+    return true;
   }
-  std::wstring ProcessImagePath(std::uint32_t pid) override { return paths.contains(pid) ? paths[pid] : std::wstring(); }
+  std::wstring ProcessImagePath(std::uint32_t pid) override {
+    return paths.contains(pid) ? paths[pid] : std::wstring();
+  }
   std::optional<bool> ProcessCritical(std::uint32_t pid) override {
     if (!critical.contains(pid)) return std::nullopt;
     return critical[pid];
@@ -52,17 +61,26 @@ class FakeDesktop : public Desktop {
     return win32Paths.contains(pid) ? win32Paths[pid] : std::wstring();
   }
   std::wstring SystemFolder() override { return systemFolder; }
-  void PostClose(WindowHandle window) override { if (recordActions) actions.push_back("close " + std::to_string(window)); }
-  void StartTaskkill(std::uint32_t pid) override { if (recordActions) actions.push_back("kill " + std::to_string(pid)); }
+  void PostClose(WindowHandle window) override {
+    if (recordActions) actions.push_back("close " + std::to_string(window));
+  }
+  void StartTaskkill(std::uint32_t pid) override {
+    if (recordActions) actions.push_back("kill " + std::to_string(pid));
+  }
 };
 
-// Window 3 has no title and shares process 10 with 1, 4 has no class; process 30 is unreadable, 40 windowless.
+// Window 3 has no title and shares process 10 with 1, 4 has no class; process 30 is unreadable, 40
+// windowless.
 inline FakeDesktop SampleDesktop() {
   FakeDesktop desk;
-  desk.AddProcess(10, L"\\Device\\HarddiskVolume2\\Windows\\notepad.exe"), desk.AddProcess(20, L"\\Device\\HarddiskVolume2\\Tools\\calc.exe");
-  desk.AddProcess(30, L""), desk.AddProcess(40, L"svchost.exe");
-  desk.AddWindow(1, 10, L"memo.txt - Notepad", L"Notepad"), desk.AddWindow(2, 20, L"Calculator", L"CalcFrame");
-  desk.AddWindow(3, 10, L"", L"Notepad"), desk.AddWindow(4, 30, L"Secret", L"");
+  desk.AddProcess(10, L"\\Device\\HarddiskVolume2\\Windows\\notepad.exe");
+  desk.AddProcess(20, L"\\Device\\HarddiskVolume2\\Tools\\calc.exe");
+  desk.AddProcess(30, L"");
+  desk.AddProcess(40, L"svchost.exe");
+  desk.AddWindow(1, 10, L"memo.txt - Notepad", L"Notepad");
+  desk.AddWindow(2, 20, L"Calculator", L"CalcFrame");
+  desk.AddWindow(3, 10, L"", L"Notepad");
+  desk.AddWindow(4, 30, L"Secret", L"");
   return desk;
 }
 

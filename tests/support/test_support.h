@@ -19,7 +19,13 @@ namespace nagitome {
 // Readable and exact: "e t m [keyword]", units outside ASCII as <decimal>.
 inline void PrintTo(const TaskEntry& e, std::ostream* os) {
   *os << unsigned(e.EndMethod) << ' ' << unsigned(e.MatchTarget) << ' ' << unsigned(e.MatchMethod) << " [";
-  for (wchar_t c : e.Keyword) c >= 0x20 && c < 0x7F ? *os << char(c) : *os << '<' << unsigned(c) << '>';
+  for (wchar_t c : e.Keyword) {
+    if (c >= 0x20 && c < 0x7F) {
+      *os << char(c);
+    } else {
+      *os << '<' << unsigned(c) << '>';
+    }
+  }
   *os << ']';
 }
 
@@ -28,13 +34,13 @@ namespace testing_support {
 // Texts hold UTF-16 units one per element on every platform; build them from char16_t.
 inline std::wstring W(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
-// UTF-16LE, with the mark FF FE unless told otherwise, as a task list file holds it.
-inline std::string Utf16Le(std::wstring_view text, bool mark = true) {
-  std::string out = mark ? "\xFF\xFE" : "";
+// UTF-16LE after the mark FF FE, as a task list file holds it.
+inline std::string Utf16Le(std::wstring_view text) {
+  std::string out = "\xFF\xFE";
   for (wchar_t c : text) out += {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF)};
   return out;
 }
-inline std::string Utf16Le(std::u16string_view text, bool mark = true) { return Utf16Le(W(text), mark); }
+inline std::string Utf16Le(std::u16string_view text) { return Utf16Le(W(text)); }
 
 inline std::string ReadFileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -50,7 +56,8 @@ class TempFolder {
  public:
   TempFolder() {
     static std::mt19937_64 random{std::random_device{}()};
-    path_ = (std::filesystem::temp_directory_path() / ("nagitome-test-" + std::to_string(random()))).wstring();
+    const std::string name = "nagitome-test-" + std::to_string(random());
+    path_ = (std::filesystem::temp_directory_path() / name).wstring();
     std::filesystem::create_directory(path_);  // throws when it cannot
   }
   TempFolder(const TempFolder&) = delete;
@@ -58,10 +65,16 @@ class TempFolder {
   // A program that is still being torn down may hold a file in it a moment longer.
   ~TempFolder() {
     std::error_code error;
-    for (int i = 0; i < 60 && (std::filesystem::remove_all(path_, error), error); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int i = 0; i < 60; ++i) {
+      std::filesystem::remove_all(path_, error);
+      if (!error) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
   }
   const std::wstring& path() const { return path_; }
-  std::wstring File(const std::wstring& name) const { return (std::filesystem::path(path_) / name).wstring(); }
+  std::wstring File(const std::wstring& name) const {
+    return (std::filesystem::path(path_) / name).wstring();
+  }
 
  private:
   std::wstring path_;

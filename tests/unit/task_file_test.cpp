@@ -26,83 +26,134 @@ using namespace std::string_view_literals;
 using namespace testing_support;
 using Entries = std::vector<TaskEntry>;
 
-TaskEntry Entry(unsigned end, unsigned target, unsigned method, std::wstring k) { return {EndMethod(end), MatchTarget(target), MatchMethod(method), k}; }
-std::string Utf8Line(std::string_view keyword) { return "\xEF\xBB\xBF" "0\t0\t0\t" + std::string(keyword) + "\r\n"; }
+TaskEntry Entry(unsigned end, unsigned target, unsigned method, std::wstring keyword) {
+  return {EndMethod(end), MatchTarget(target), MatchMethod(method), keyword};
+}
 
-TEST(TaskFileFormatTest, DecodesByMarkLineRulesPiecesAndNumbers) {
-  // Canonical rows are also what encoding their entries gives.
+std::string Utf8Line(std::string_view keyword) {
+  return "\xEF\xBB\xBF" "0\t0\t0\t" + std::string(keyword) + "\r\n";
+}
+
+// Canonical rows are also what encoding their entries gives.
+TEST(TaskFileFormatTest, DecodesByMarkLineRulesAndPieces) {
   const std::u16string x(1017, u'x');  // six units before it: one piece of 1023
-  std::string utf8 = "\xEF\xBB\xBF" "0\t0\t0\t";  // the limit counts decoded units, not bytes
-  for (int i = 0; i < 1017; ++i) utf8 += "\xE3\x83\x91";
-  const struct { const char* name; std::string bytes; Entries entries; bool accepted = true, canonical = false; } cases[] = {
-      {"empty", "", {}}, {"mark only", "\xFF\xFE", {}, true, true}, {"utf-16 big-endian refused", std::string("\xFE\xFF\0" "1\0\t\0\t\0\t", 10), {}, false},
-      {"canonical", std::string("\xFF\xFE" "1\0\t\0" "3\0\t\0" "0\0\t\0" "n\0o\0t\0e\0p\0a\0d\0.\0e\0x\0e\0" "\r\0\n\0", 40),
-       {Entry(1, 3, 0, L"notepad.exe")}, true, true},
-      {"TABs, spaces kept", Utf16Le(u"0\t2\t2\t \u30D1 a\tb \r\n1\t0\t1\t\r\n"), {Entry(0, 2, 2, W(u" \u30D1 a\tb ")), Entry(1, 0, 1, L"")}, true, true},
-      {"utf-8 mark, SUB byte ends", "\xEF\xBB\xBF" "1\t2\t1\t\xE3\x83\x91\n\x1A" "0\t0\t0\tb\n", {Entry(1, 2, 1, W(u"\u30D1"))}},
-      {"single byte (EF BB without BF): each its own unit", "\xEF\xBB\t1\t0\t\xC3\xA9\n0\t0\t0\t\xE3\x83\x91\xFF\n",
-       {Entry(0, 1, 0, W(u"\u00C3\u00A9")), Entry(0, 0, 0, W(u"\u00E3\u0083\u0091\u00FF"))}},
-      {"utf-16 without its mark", Utf16Le(u"1\t3\t0\tnotepad.exe\r\n0\t0\t0\tx\r\n", false), {}},
-      {"CR LF, LF, lone CR cuts, no last end", Utf16Le(u"1\t0\t0\ta\r\n0\t1\t0\tb\rcd\n0\t0\t1\tc"),
+  const struct {
+    const char* name;
+    std::string bytes;
+    Entries entries;
+    bool accepted = true;
+    bool canonical = false;
+  } cases[] = {
+      {"mark only", "\xFF\xFE", {}, true, true},
+      {"utf-16 big-endian refused", "\xFE\xFF", {}, false},
+      {"canonical",
+       std::string("\xFF\xFE" "1\0\t\0" "3\0\t\0" "0\0\t\0"
+                   "n\0o\0t\0e\0p\0a\0d\0.\0e\0x\0e\0" "\r\0\n\0", 40),
+       {Entry(1, 3, 0, L"notepad.exe")},
+       true,
+       true},
+      {"TABs, spaces kept",
+       Utf16Le(u"0\t2\t2\t パ a\tb \r\n1\t0\t1\t\r\n"),
+       {Entry(0, 2, 2, L" パ a\tb "), Entry(1, 0, 1, L"")},
+       true,
+       true},
+      {"utf-8 mark, SUB byte ends", "\xEF\xBB\xBF" "1\t2\t1\t\xE3\x83\x91\n\x1A" "0\t0\t0\tb\n",
+       {Entry(1, 2, 1, L"パ")}},
+      {"single byte (EF BB without BF): each its own unit, SUB ends",
+       "\xEF\xBB\t1\t0\t\xC3\xA9\n0\t0\t0\t\xE3\x83\x91\xFF\n\x1A" "1\t1\t1\tz\n",
+       {Entry(0, 1, 0, L"\u00C3\u00A9"), Entry(0, 0, 0, L"\u00E3\u0083\u0091\u00FF")}},
+      {"CR LF, LF, lone CR cuts, SUB ends in a line",
+       Utf16Le(u"1\t0\t0\ta\r\n0\t1\t0\tb\rcd\n0\t0\t1\tc\u001Ad\r\n0\t0\t0\tz"),
        {Entry(1, 0, 0, L"a"), Entry(0, 1, 0, L"b"), Entry(0, 0, 1, L"c")}},
-      {"SUB ends the data, in a line too", Utf16Le(u"1\t0\t0\ta\u001Ab\r\n0\t0\t0\tb\r\n"), {Entry(1, 0, 0, L"a")}},
       {"NUL ends the text; before the third TAB or first it skips the line",
-       Utf16Le(u"1\t0\t0\tab\0cd\r\n1\t0\0\t0\tab\r\n\u00001\t0\t0\tab\r\n0\t0\t0\tz\r\n"sv), {Entry(1, 0, 0, L"ab"), Entry(0, 0, 0, L"z")}},
-      {"too few TABs, empty lines skipped; three alone: blank", Utf16Le(u"1\t0\tab\r\n\r\n\n1\t1\t1\r\n\t\t\t\r\n"), {Entry(0, 0, 0, L"")}},
-      {"stray last byte", Utf16Le(u"1\t0\t0\tab") + "1", {Entry(1, 0, 0, W(u"ab\uFFFD"))}},
-      // Fields read as numeric fields; out of range is the first value, beyond 32 bits too (clamped, not wrapped).
-      {"fields", Utf16Le(u" \uFF11\t+3\t\uFF12x\tk\r\n2\t4\t3\tk\r\n-1\t-1\t-1\tk\r\n"
-                         u"4294967297\t4294967299\t4294967298\tk\r\n-4294967295\t-4294967293\t-4294967294\tk\r\n"),
-       {Entry(1, 3, 2, L"k"), Entry(0, 0, 0, L"k"), Entry(0, 0, 0, L"k"), Entry(0, 0, 0, L"k"), Entry(0, 0, 0, L"k")}},
+       Utf16Le(u"1\t0\t0\tab\0cd\r\n1\t0\0\t0\tab\r\n\u00001\t0\t0\tab\r\n0\t0\t0\tz\r\n"sv),
+       {Entry(1, 0, 0, L"ab"), Entry(0, 0, 0, L"z")}},
+      {"too few TABs, empty lines skipped; three alone: blank",
+       Utf16Le(u"1\t0\tab\r\n\r\n\n1\t1\t1\r\n\t\t\t\r\n"),
+       {Entry(0, 0, 0, L"")}},
+      {"stray last byte, no end on the last line", Utf16Le(u"1\t0\t0\tab") + "1",
+       {Entry(1, 0, 0, L"ab\uFFFD")}},
+      {"fields read as numbers; out of range: the first value", Utf16Le(u" 1\t4\t3\tk\r\n"),
+       {Entry(1, 0, 0, L"k")}},
       {"a longer keyword cut, its tail skipped unless it has three TABs",
        Utf16Le(u"1\t1\t1\t" + x + u"zzzzzz\r\n0\t0\t1\tn\r\n1\t1\t1\t" + x + u"\t2\t1\tq\r\n"),
        {Entry(1, 1, 1, W(x)), Entry(0, 0, 1, L"n"), Entry(1, 1, 1, W(x)), Entry(0, 2, 1, L"q")}},
-      {"utf-8 pieces count units", utf8 + "\t\t\t\n", {Entry(0, 0, 0, std::wstring(1017, wchar_t(0x30D1))), Entry(0, 0, 0, L"")}},
       // UTF-8 is converted, each bad byte a replacement.
-      {"utf-8 to U+10FFFF", Utf8Line("\xC3\xA9\xE3\x83\x91\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"), {Entry(0, 0, 0, W(u"\u00E9\u30D1\U0001F600\U0010FFFF"))}},
-      {"lone continuation, lead without one", Utf8Line("a\x80" "b\xC3("), {Entry(0, 0, 0, W(u"a\uFFFDb\uFFFD("))}},
+      {"utf-8 to U+10FFFF", Utf8Line("\xC3\xA9\xE3\x83\x91\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"),
+       {Entry(0, 0, 0, W(u"\u00E9\u30D1\U0001F600\U0010FFFF"))}},
+      {"lone continuation, lead without one", Utf8Line("a\x80" "b\xC3("),
+       {Entry(0, 0, 0, L"a\uFFFDb\uFFFD(")}},
       {"overlong, surrogate, beyond U+10FFFF, invalid leads, cut by the line end",
-       Utf8Line("\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF5\xFF\xE3\x83"), {Entry(0, 0, 0, std::wstring(16, 0xFFFD))}},
+       Utf8Line("\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF5\xFF\xE3\x83"),
+       {Entry(0, 0, 0, std::wstring(16, 0xFFFD))}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(DecodeTaskList(c.bytes).accepted, c.accepted) << c.name;
-    EXPECT_EQ(DecodeTaskList(c.bytes).entries, c.entries) << c.name;
-    if (c.canonical) { EXPECT_EQ(EncodeTaskList(c.entries), c.bytes) << c.name; }
+    SCOPED_TRACE(c.name);
+    const DecodedTaskList decoded = DecodeTaskList(c.bytes);
+    EXPECT_EQ(decoded.accepted, c.accepted);
+    EXPECT_EQ(decoded.entries, c.entries);
+    if (c.canonical) {
+      EXPECT_EQ(EncodeTaskList(c.entries), c.bytes);
+    }
   }
-  EXPECT_EQ(EncodeTaskList({Entry(0, 0, 0, L"a\nb")}), Utf16Le(u"0\t0\t0\ta\r\nb\r\n"));  // text mode: LF as CR LF
-  // A numeric field reads its leading decimal digits of any script, clamped.
+  // Text mode: an LF in a keyword reaches the file as CR LF.
+  EXPECT_EQ(EncodeTaskList({Entry(0, 0, 0, L"a\nb")}), Utf16Le(u"0\t0\t0\ta\r\nb\r\n"));
+}
+
+// Leading white space, a sign, then decimal digits of any script, clamped to 32 bits.
+TEST(TaskFileFormatTest, NumericFieldsReadLeadingDigitsOfAnyScript) {
   const std::pair<std::u16string, std::int32_t> fields[] = {
-      {u" 1", 1}, {u"+2", 2}, {u"02", 2}, {u"1abc", 1}, {u"abc", 0}, {u"", 0}, {u"-1", -1}, {u"-", 0},
-      {u"+-1", 0}, {u"1 2", 1}, {u"\u3000\t 7", 7}, {u"2147483647", INT32_MAX}, {u"2147483648", INT32_MAX},
-      {u"99999999999999999999", INT32_MAX}, {u"-2147483648", INT32_MIN}, {u"-99999999999", INT32_MIN},
-      {u"\uFF11", 1}, {u"\uFF19\uFF10", 90}, {u"-\uFF15", -5},  // fullwidth digits
-      {u"\u0663", 3}, {u"\u096A\u0968", 42}, {u"1\u0662", 12},  // other scripts, mixed too
-      {u"\u00B2", 0}, {u"\u2460", 0}, {u"\uFF1A", 0},           // no decimal digits
+      {u"+2", 2},
+      {u"1abc", 1},
+      {u"", 0},
+      {u"-1", -1},
+      {u"\u3000\t 7", 7},
+      {u"2147483648", INT32_MAX},
+      {u"99999999999999999999", INT32_MAX},
+      {u"-2147483648", INT32_MIN},
+      {u"\uFF19\uFF10", 90},  // full-width
+      {u"-\uFF15", -5},
+      {u"\u096A\u0968", 42},  // other scripts, mixed too
+      {u"1\u0662", 12},
+      {u"\u00B2", 0},  // no decimal digits
   };
-  for (const auto& [field, value] : fields) EXPECT_EQ(ParseNumericField(W(field)), value) << testing::PrintToString(W(field));
+  for (const auto& [field, value] : fields) {
+    EXPECT_EQ(ParseNumericField(W(field)), value) << testing::PrintToString(W(field));
+  }
 }
 
 // A title names the file, then its folder (a huge one shortened); a message keeps a path's end; an
 // assigned path is cut, and may be a view into the target itself.
 TEST(DocumentTest, TitlesMessagesAndPathsAreCutToFit) {
   const std::wstring name = std::wstring(15, L'n') + L".txt";
-  const struct { std::wstring path, title; } cases[] = {
-      {L"", L"無題 - Nagitome"},                       {L"C:\\Lists\\night.txt", L"night.txt[C:\\Lists\\] - Nagitome"},
-      {L"night.txt", L"night.txt[] - Nagitome"},       {L"C:night.txt", L"night.txt[C:] - Nagitome"},
-      {L"C:\\a.b\\noext", L"noext[C:\\a.b\\] - Nagitome"}, {L"\\\\server\\share\\f.txt", L"f.txt[\\\\server\\share\\] - Nagitome"},
+  const struct {
+    std::wstring path;
+    std::wstring title;
+  } cases[] = {
+      {L"", L"無題 - Nagitome"},
+      {L"C:\\Lists\\night.txt", L"night.txt[C:\\Lists\\] - Nagitome"},
+      {L"night.txt", L"night.txt[] - Nagitome"},
+      {L"C:night.txt", L"night.txt[C:] - Nagitome"},
+      {L"C:\\a.b\\noext", L"noext[C:\\a.b\\] - Nagitome"},
       {L"C:/d/f.txt", L"f.txt[C:/d/] - Nagitome"},
-      {L"C:\\" + std::wstring(1000, L'd') + L"\\" + name, name + L"[C:\\" + std::wstring(985, L'd') + L"...] - Nagitome"},
+      {L"C:\\" + std::wstring(1000, L'd') + L"\\" + name,
+       name + L"[C:\\" + std::wstring(985, L'd') + L"...] - Nagitome"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatWindowTitle(c.path), c.title) << testing::PrintToString(c.path);
-  const struct { std::size_t capacity; std::wstring path, text; } messages[] = {
-      {1024, L"C:\\a.txt", L"失敗\n\nC:\\a.txt"}, {1024, L"", L"失敗\n\n"},
+  const struct {
+    std::size_t capacity;
+    std::wstring path;
+    std::wstring text;
+  } messages[] = {
+      {1024, L"C:\\a.txt", L"失敗\n\nC:\\a.txt"},
       // 20 units hold 19: the message, two line feeds and 15 units of path.
-      {20, L"C:\\12345678.txt", L"失敗\n\nC:\\12345678.txt"}, {20, L"C:\\123456789.txt", L"失敗\n\n...23456789.txt"},
-      {20, L"C:\\some\\long\\folder\\name.txt", L"失敗\n\n...der\\name.txt"},
+      {20, L"C:\\12345678.txt", L"失敗\n\nC:\\12345678.txt"},
+      {20, L"C:\\123456789.txt", L"失敗\n\n...23456789.txt"},
       {9, L"C:\\a.txt", L"失敗\n\n...t"},  // room for the dots and one unit
-      {0, L"C:\\" + std::wstring(1100, L'd') + L"\\file.txt", L"失敗\n\n..." + std::wstring(1007, L'd') + L"\\file.txt"},  // 1023 units
   };
-  for (const auto& c : messages) EXPECT_EQ(c.capacity ? FormatPathMessage(L"失敗", c.path, c.capacity) : FormatPathMessage(L"失敗", c.path), c.text);
+  for (const auto& c : messages) EXPECT_EQ(FormatPathMessage(L"失敗", c.path, c.capacity), c.text);
+  const std::wstring huge = L"C:\\" + std::wstring(1100, L'd') + L"\\file.txt";  // by default 1023 units
+  EXPECT_EQ(FormatPathMessage(L"失敗", huge), L"失敗\n\n..." + std::wstring(1007, L'd') + L"\\file.txt");
   std::wstring& target = RecentFilePath();
   AssignPath(target, std::wstring(1500, L'p'));
   EXPECT_EQ(target, std::wstring(1023, L'p'));
@@ -111,16 +162,19 @@ TEST(DocumentTest, TitlesMessagesAndPathsAreCutToFit) {
   EXPECT_EQ(target, L"recent.txt");
 }
 
-// The real file system with one failure switched in: a read after its bytes, the n-th write, the commit (the
-// writer is then dropped); on Windows ReplaceFileW as documented (1176 moves nothing, 1177 leaves the target
-// under the backup name), and putting the old file back.
+// The real file system with one failure switched in: a read after its bytes, the n-th write, the
+// commit (the writer is then dropped); on Windows ReplaceFileW as documented (1176 moves nothing,
+// 1177 leaves the target under the backup name), and putting the old file back.
 struct FailingStore final : FileStore
 #ifdef _WIN32
     , ReplaceCalls
 #endif
 {
-  bool failRead = false, failCommit = false, failRestore = false;
-  int failWrite = 0, writes = 0;
+  bool failRead = false;
+  bool failCommit = false;
+  bool failRestore = false;
+  int failWrite = 0;
+  int writes = 0;
   unsigned long replaceError = 0;
   ReadStatus ReadAll(const std::wstring& path, std::string& bytes) override {
     const ReadStatus status = SystemFileStore().ReadAll(path, bytes);  // the bytes are read either way
@@ -133,7 +187,9 @@ struct FailingStore final : FileStore
   struct Writer final : FileWriter {
     Writer(FailingStore& s, std::unique_ptr<FileWriter> w) : store(s), real(std::move(w)) {}
     std::wstring KeptOriginal() const override { return real->KeptOriginal(); }
-    bool Write(std::string_view bytes) override { return ++store.writes != store.failWrite && real->Write(bytes); }
+    bool Write(std::string_view bytes) override {
+      return ++store.writes != store.failWrite && real->Write(bytes);
+    }
     bool Commit() override { return !store.failCommit && real->Commit(); }
     FailingStore& store;
     const std::unique_ptr<FileWriter> real;
@@ -142,9 +198,12 @@ struct FailingStore final : FileStore
   bool Replace(const std::wstring& target, const std::wstring& temp, const std::wstring& backup) override {
     if (replaceError == 0) return ReplaceCalls::Replace(target, temp, backup);
     if (replaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileW(target.c_str(), backup.c_str());
-    return SetLastError(replaceError), false;
+    SetLastError(replaceError);
+    return false;
   }
-  bool Move(const std::wstring& from, const std::wstring& to) override { return !failRestore && ReplaceCalls::Move(from, to); }
+  bool Move(const std::wstring& from, const std::wstring& to) override {
+    return !failRestore && ReplaceCalls::Move(from, to);
+  }
 #endif
 };
 
@@ -154,18 +213,22 @@ std::set<std::wstring> Names(const fs::path& folder) {
 #ifdef _WIN32
   WIN32_FIND_DATAW found;
   const HANDLE find = FindFirstFileW((L"\\\\?\\" + (folder / "*").wstring()).c_str(), &found);
-  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) names.insert(found.cFileName);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
+    if (found.cFileName != L"."sv && found.cFileName != L".."sv) names.insert(found.cFileName);
+  }
   if (find != INVALID_HANDLE_VALUE) FindClose(find);
-  names.erase(L"."), names.erase(L"..");
 #else
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().wstring());
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    names.insert(entry.path().filename().wstring());
+  }
 #endif
   return names;
 }
 
 void SetReadOnly(const fs::path& path, bool readOnly) {
 #ifdef _WIN32
-  SetFileAttributesW((L"\\\\?\\" + path.wstring()).c_str(), readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+  const DWORD attributes = readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
+  SetFileAttributesW((L"\\\\?\\" + path.wstring()).c_str(), attributes);
 #else
   fs::permissions(path, fs::perms::owner_write, readOnly ? fs::perm_options::remove : fs::perm_options::add);
 #endif
@@ -176,37 +239,55 @@ class TaskFileTest : public testing::Test {
  protected:
   const Entries kBefore = {Entry(1, 3, 0, L"old.exe"), Entry(0, 1, 1, L"Old\tClass")};
   void SetUp() override {
-    dir_ = fs::path(root_.path()) / std::string(150, 'd'), dir_ /= std::string(320 - dir_.native().size() - 1, 'e');
-    fs::create_directories(dir_ / "folder");
+    dir_ = fs::path(root_.path()) / std::string(150, 'd');
+    dir_ /= std::string(320 - dir_.native().size() - 1, 'e');
+    fs::create_directories(dir_);
     SetActiveFileStore(&store_);
 #ifdef _WIN32
     SetReplaceCalls(&store_);
 #endif
-    SetMessageSink([this](std::wstring_view text, MessageIcon icon) { messages_.push_back(icon == MessageIcon::Error ? std::wstring(text) : L"?"); });
+    SetMessageSink([this](std::wstring_view text, MessageIcon icon) {
+      messages_.push_back(icon == MessageIcon::Error ? std::wstring(text) : L"?");
+    });
     SetTitleSink([this](std::wstring_view title) { titles_.emplace_back(title); });
   }
   void Reset(const Entries& entries) {
-    TheTaskList().ReplaceEntries(entries), TheTaskList().ResetSelection(), TheTaskList().SelectEntry(1);
-    CurrentFilePath() = L"C:\\lists\\current.txt", RecentFilePath() = L"C:\\lists\\recent.txt", messages_.clear(), titles_.clear();
+    TheTaskList().ReplaceEntries(entries);
+    TheTaskList().ResetSelection();
+    TheTaskList().SelectEntry(1);
+    CurrentFilePath() = L"C:\\lists\\current.txt";
+    RecentFilePath() = L"C:\\lists\\recent.txt";
+    messages_.clear();
+    titles_.clear();
   }
   void TearDown() override {
 #ifdef _WIN32  // shortened first: MinGW's std::filesystem cannot walk a folder past MAX_PATH
     MoveFileW((L"\\\\?\\" + dir_.parent_path().wstring()).c_str(), (L"\\\\?\\" + root_.File(L"d")).c_str());
     SetReplaceCalls(nullptr);
 #endif
-    SetActiveFileStore(nullptr), SetMessageSink({}), SetTitleSink({}), TheTaskList().NewTaskList(), CurrentFilePath().clear(), RecentFilePath().clear();
+    SetActiveFileStore(nullptr);
+    SetMessageSink({});
+    SetTitleSink({});
+    TheTaskList().NewTaskList();
+    CurrentFilePath().clear();
+    RecentFilePath().clear();
   }
   // The list, its selection and both paths as before, the one message given, no new title.
   void ExpectUnchanged(const Entries& entries, const std::wstring& message) {
+    std::vector<std::wstring> shown;
+    if (!message.empty()) shown.push_back(message);
     EXPECT_EQ(TheTaskList().Entries(), entries);
-    EXPECT_EQ(std::tie(CurrentFilePath(), RecentFilePath()), std::make_tuple(L"C:\\lists\\current.txt", L"C:\\lists\\recent.txt"));
-    EXPECT_EQ(std::make_tuple(TheTaskList().SelectedIndex(), messages_, titles_.size()),
-              std::make_tuple(1, message.empty() ? std::vector<std::wstring>{} : std::vector{message}, 0u));
+    EXPECT_EQ(TheTaskList().SelectedIndex(), 1);
+    EXPECT_EQ(CurrentFilePath(), L"C:\\lists\\current.txt");
+    EXPECT_EQ(RecentFilePath(), L"C:\\lists\\recent.txt");
+    EXPECT_EQ(messages_, shown);
+    EXPECT_EQ(titles_.size(), 0u);
   }
   TempFolder root_;
   fs::path dir_;
   FailingStore store_;
-  std::vector<std::wstring> messages_, titles_;
+  std::vector<std::wstring> messages_;
+  std::vector<std::wstring> titles_;
 };
 
 // A load replaces the list and sets both paths and the title, or changes nothing and says so.
@@ -214,13 +295,19 @@ TEST_F(TaskFileTest, LoadReplacesTheListOrChangesNothing) {
   fs::path deep = dir_;  // readable, but longer than the document can name
   while (deep.wstring().size() < 1024) deep /= std::string(200, 'd');
   fs::create_directories(deep);
-  const struct { const char* name; fs::path file; std::string bytes; Entries entries; bool failRead = false, recent = false; } cases[] = {
-      {"entries", dir_ / "entries.txt", Utf16Le(u"1\t3\t0\tnotepad.exe\r\nskipped\r\n0\t2\t2\t\u30E1\r\n"),
-       {Entry(1, 3, 0, L"notepad.exe"), Entry(0, 2, 2, W(u"\u30E1"))}},
-      {"every line skipped: a blank entry", dir_ / "skipped.txt", Utf16Le(u"a\tb\r\n\r\n"), {MakeBlankEntry()}},
-      {"the recent file itself", dir_ / "recent.txt", Utf16Le(u"1\t0\t0\tr\r\n"), {Entry(1, 0, 0, L"r")}, false, true},
-      {"missing", dir_ / "missing.txt", "", {}}, {"folder", dir_ / "folder", "", {}},
-      {"big-endian", dir_ / "be.txt", std::string("\xFE\xFF\0" "1\0\t\0\t\0\t", 10), {}},
+  const struct {
+    const char* name;
+    fs::path file;
+    std::string bytes;
+    Entries entries;
+    bool failRead = false;
+  } cases[] = {
+      {"entries", dir_ / "entries.txt", Utf16Le(u"1\t3\t0\tnotepad.exe\r\nskipped\r\n0\t2\t2\tメ\r\n"),
+       {Entry(1, 3, 0, L"notepad.exe"), Entry(0, 2, 2, L"メ")}},
+      {"every line skipped: a blank entry", dir_ / "skipped.txt", Utf16Le(u"a\tb\r\n\r\n"),
+       {MakeBlankEntry()}},
+      {"missing", dir_ / "missing.txt", "", {}},
+      {"big-endian", dir_ / "be.txt", "\xFE\xFF", {}},
       {"read fails after its bytes", dir_ / "half.txt", Utf16Le(u"1\t3\t0\tfirst\r\n"), {}, true},
       {"path too long", deep / "x.txt", Utf16Le(u"1\t3\t0\tdeep\r\n"), {}},
   };
@@ -229,13 +316,17 @@ TEST_F(TaskFileTest, LoadReplacesTheListOrChangesNothing) {
     Reset(kBefore);
     if (!c.bytes.empty()) WriteFileBytes(c.file, c.bytes);
     const std::wstring path = c.file.wstring();
-    if (c.recent) RecentFilePath() = path;  // loaded through a reference to the path it sets
     store_.failRead = c.failRead;
-    EXPECT_EQ(LoadTaskListFile(c.recent ? RecentFilePath() : path), !c.entries.empty());
-    if (c.entries.empty()) { ExpectUnchanged(kBefore, FormatPathMessage(L"タスクリストファイルのオープンに失敗しました。", path)); continue; }
+    EXPECT_EQ(LoadTaskListFile(path), !c.entries.empty());
+    if (c.entries.empty()) {
+      ExpectUnchanged(kBefore, FormatPathMessage(L"タスクリストファイルのオープンに失敗しました。", path));
+      continue;
+    }
     EXPECT_EQ(TheTaskList().Entries(), c.entries);
-    EXPECT_EQ(std::tie(CurrentFilePath(), RecentFilePath()), std::tie(path, path));
-    EXPECT_EQ(std::make_tuple(titles_, messages_.size()), std::make_tuple(std::vector{FormatWindowTitle(path)}, 0u));
+    EXPECT_EQ(CurrentFilePath(), path);
+    EXPECT_EQ(RecentFilePath(), path);
+    EXPECT_EQ(titles_, std::vector{FormatWindowTitle(path)});
+    EXPECT_EQ(messages_.size(), 0u);
   }
 }
 
@@ -243,46 +334,64 @@ TEST_F(TaskFileTest, LoadReplacesTheListOrChangesNothing) {
 // temporary or backup file stays and the document is unchanged.
 TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
   const Entries big(300, Entry(0, 1, 2, std::wstring(200, L'k')));
-  const struct { const char *name, *target; int failWrite; bool failCommit, readOnly; unsigned long replaceError = 0; } cases[] = {
-      {"saved", "current.txt", 0, false, false},
-      {"read-only target", "current.txt", 0, false, true}, {"target is a folder", "folder", 0, false, false},
-      {"missing folder", "none/current.txt", 0, false, false}, {"first write fails", "current.txt", 1, false, false},
-      {"write fails mid-file", "current.txt", 2, false, false}, {"commit fails", "current.txt", 0, true, false},
+  const struct {
+    const char* name;
+    const char* target;
+    int failWrite = 0;
+    bool failCommit = false;
+    bool readOnly = false;
+    unsigned long replaceError = 0;
+  } cases[] = {
+      {"saved", "current.txt"},
+      {"read-only target", "current.txt", 0, false, true},
+      {"missing folder", "none/current.txt"},
+      {"write fails mid-file", "current.txt", 2},
+      {"commit fails", "current.txt", 0, true},
 #ifdef _WIN32
       {"replace moves nothing (1176)", "current.txt", 0, false, false, ERROR_UNABLE_TO_MOVE_REPLACEMENT},
-      {"replace leaves the target as the backup (1177)", "current.txt", 0, false, false, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2},
+      {"replace leaves the target as the backup (1177)", "current.txt", 0, false, false,
+       ERROR_UNABLE_TO_MOVE_REPLACEMENT_2},
 #endif
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const bool saved = c.name == "saved"sv;
-    WriteFileBytes(dir_ / "current.txt", "previous contents"), SetReadOnly(dir_ / "current.txt", c.readOnly);
+    WriteFileBytes(dir_ / "current.txt", "previous contents");
+    SetReadOnly(dir_ / "current.txt", c.readOnly);
     const std::set<std::wstring> before = Names(dir_);
     Reset(big);
-    store_.failCommit = c.failCommit, store_.failWrite = c.failWrite, store_.writes = 0, store_.replaceError = c.replaceError;
+    store_.failCommit = c.failCommit;
+    store_.failWrite = c.failWrite;
+    store_.writes = 0;
+    store_.replaceError = c.replaceError;
     const std::wstring path = (dir_ / c.target).wstring();
     EXPECT_EQ(SaveTaskListFile(path), saved);
     EXPECT_EQ(ReadFileBytes(dir_ / "current.txt"), saved ? EncodeTaskList(big) : "previous contents");
     EXPECT_EQ(Names(dir_), before);
-    if (saved || c.failWrite) { EXPECT_EQ(store_.writes, saved ? 2 : c.failWrite); }  // in pieces; none after a failure
+    if (saved || c.failWrite) {
+      EXPECT_EQ(store_.writes, saved ? 2 : c.failWrite);  // in pieces; none after a failure
+    }
     ExpectUnchanged(big, saved ? L"" : L"タスクリストファイルの書き込みに失敗しました。\n\n" + path);
 #ifdef _WIN32  // not hidden like the temporary file it was written as
-    if (saved) { EXPECT_FALSE(GetFileAttributesW((L"\\\\?\\" + path).c_str()) & FILE_ATTRIBUTE_HIDDEN); }
+    if (saved) {
+      EXPECT_FALSE(GetFileAttributesW((L"\\\\?\\" + path).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    }
 #endif
     SetReadOnly(dir_ / "current.txt", false);  // removable again
   }
 #ifdef _WIN32
   // The old file could not be put back: it stays beside under the backup name, which the message gives.
-  store_.replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, store_.failRestore = true, messages_.clear();
+  store_.replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+  store_.failRestore = true;
+  messages_.clear();
   const std::wstring path = (dir_ / "current.txt").wstring();
   EXPECT_FALSE(SaveTaskListFile(path));
-  std::set<std::wstring> kept = Names(dir_);
-  kept.erase(L"folder");
+  const std::set<std::wstring> kept = Names(dir_);
   ASSERT_EQ(kept.size(), 1u);
   const fs::path backup = dir_ / *kept.begin();
   EXPECT_EQ(ReadFileBytes(L"\\\\?\\" + backup.wstring()), "previous contents");
   ExpectUnchanged(big, L"タスクリストファイルの書き込みに失敗しました。\n\n" + path +
-                       L"\n\n元のタスクリストファイルは次の名前で残っています。\n\n" + backup.wstring());
+                           L"\n\n元のタスクリストファイルは次の名前で残っています。\n\n" + backup.wstring());
 #endif
 }
 
