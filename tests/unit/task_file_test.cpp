@@ -173,6 +173,7 @@ struct FailingStore final : FileStore
   bool failRead = false;
   bool failCommit = false;
   bool failRestore = false;
+  bool failDelete = false;
   int failWrite = 0;
   int writes = 0;
   unsigned long replaceError = 0;
@@ -187,6 +188,7 @@ struct FailingStore final : FileStore
   struct Writer final : FileWriter {
     Writer(FailingStore& s, std::unique_ptr<FileWriter> w) : store(s), real(std::move(w)) {}
     std::wstring KeptOriginal() const override { return real->KeptOriginal(); }
+    std::wstring Abandon() override { return real->Abandon(); }
     bool Write(std::string_view bytes) override {
       return ++store.writes != store.failWrite && real->Write(bytes);
     }
@@ -204,6 +206,7 @@ struct FailingStore final : FileStore
   bool Move(const std::wstring& from, const std::wstring& to) override {
     return !failRestore && ReplaceCalls::Move(from, to);
   }
+  bool Delete(const std::wstring& path) override { return !failDelete && ReplaceCalls::Delete(path); }
 #endif
 };
 
@@ -392,6 +395,21 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
   EXPECT_EQ(ReadFileBytes(L"\\\\?\\" + backup.wstring()), "previous contents");
   ExpectUnchanged(big, L"タスクリストファイルの書き込みに失敗しました。\n\n" + path +
                            L"\n\n元のタスクリストファイルは次の名前で残っています。\n\n" + backup.wstring());
+  // A temporary file that cannot be removed stays, no longer hidden, and the message names it.
+  ASSERT_TRUE(MoveFileW((L"\\\\?\\" + backup.wstring()).c_str(), (L"\\\\?\\" + path).c_str()));
+  store_.replaceError = 0;
+  store_.failCommit = true;
+  store_.failDelete = true;
+  messages_.clear();
+  EXPECT_FALSE(SaveTaskListFile(path));
+  std::set<std::wstring> left = Names(dir_);
+  left.erase(L"current.txt");
+  ASSERT_EQ(left.size(), 1u);
+  const std::wstring temp = (dir_ / *left.begin()).wstring();
+  EXPECT_FALSE(GetFileAttributesW((L"\\\\?\\" + temp).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  ExpectUnchanged(big, L"タスクリストファイルの書き込みに失敗しました。\n\n" + path +
+                           L"\n\n書き込み中の一時ファイルが次の名前で残っています。\n\n" + temp);
+  store_.failDelete = false;
 #endif
 }
 
