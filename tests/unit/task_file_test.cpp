@@ -322,7 +322,9 @@ TEST_F(TaskFileTest, LoadReplacesTheListOrChangesNothing) {
     store_.failRead = c.failRead;
     EXPECT_EQ(LoadTaskListFile(path), !c.entries.empty());
     if (c.entries.empty()) {
-      ExpectUnchanged(kBefore, FormatPathMessage(L"タスクリストファイルのオープンに失敗しました。", path));
+      const std::wstring openFailed = L"タスクリストファイルの"
+                                      L"オープンに失敗しました。";
+      ExpectUnchanged(kBefore, FormatPathMessage(openFailed, path));
       continue;
     }
     EXPECT_EQ(TheTaskList().Entries(), c.entries);
@@ -336,6 +338,8 @@ TEST_F(TaskFileTest, LoadReplacesTheListOrChangesNothing) {
 // A list of several pieces replaces the file whole, or it stays as it was and a message says so; no
 // temporary or backup file stays and the document is unchanged.
 TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
+  const std::wstring kWriteFailed = L"タスクリストファイルの"
+                                    L"書き込みに失敗しました。\n\n";
   const Entries big(300, Entry(0, 1, 2, std::wstring(200, L'k')));
   const struct {
     const char* name;
@@ -374,7 +378,7 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
     if (saved || c.failWrite) {
       EXPECT_EQ(store_.writes, saved ? 2 : c.failWrite);  // in pieces; none after a failure
     }
-    ExpectUnchanged(big, saved ? L"" : L"タスクリストファイルの書き込みに失敗しました。\n\n" + path);
+    ExpectUnchanged(big, saved ? L"" : kWriteFailed + path);
 #ifdef _WIN32  // not hidden like the temporary file it was written as
     if (saved) {
       EXPECT_FALSE(GetFileAttributesW((L"\\\\?\\" + path).c_str()) & FILE_ATTRIBUTE_HIDDEN);
@@ -393,8 +397,8 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
   ASSERT_EQ(kept.size(), 1u);
   const fs::path backup = dir_ / *kept.begin();
   EXPECT_EQ(ReadFileBytes(L"\\\\?\\" + backup.wstring()), "previous contents");
-  ExpectUnchanged(big, L"タスクリストファイルの書き込みに失敗しました。\n\n" + path +
-                           L"\n\n元のタスクリストファイルは次の名前で残っています。\n\n" + backup.wstring());
+  ExpectUnchanged(big, kWriteFailed + path + L"\n\n元のタスクリストファイルは次の名前で"
+                                              L"残っています。\n\n" + backup.wstring());
   // A temporary file that cannot be removed stays, no longer hidden, and the message names it.
   ASSERT_TRUE(MoveFileW((L"\\\\?\\" + backup.wstring()).c_str(), (L"\\\\?\\" + path).c_str()));
   store_.replaceError = 0;
@@ -407,8 +411,8 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
   ASSERT_EQ(left.size(), 1u);
   const std::wstring temp = (dir_ / *left.begin()).wstring();
   EXPECT_FALSE(GetFileAttributesW((L"\\\\?\\" + temp).c_str()) & FILE_ATTRIBUTE_HIDDEN);
-  ExpectUnchanged(big, L"タスクリストファイルの書き込みに失敗しました。\n\n" + path +
-                           L"\n\n書き込み中の一時ファイルが次の名前で残っています。\n\n" + temp);
+  ExpectUnchanged(big, kWriteFailed + path + L"\n\n書き込み中の一時ファイルが次の名前で"
+                                              L"残っています。\n\n" + temp);
   store_.failDelete = false;
 #endif
 }
