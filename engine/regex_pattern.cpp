@@ -81,9 +81,11 @@ std::optional<std::wregex> CompileRegexKeyword(std::wstring_view keyword, bool i
   const std::wstring source = RegexSource(keyword);
   auto syntax = std::regex_constants::ECMAScript;
   if (ignoreCase) syntax |= std::regex_constants::icase;
-  const auto compile = [&source](std::regex_constants::syntax_option_type flags) {
+  const auto compile = [&](std::regex_constants::syntax_option_type flags) {
     std::wregex regex;
-    regex.imbue(CaseFoldingLocale());  // before the pattern: imbuing drops a compiled one
+    // Before the pattern: imbuing drops a compiled one. Only where case is ignored: the facet
+    // is looked up on every test of a character class, and a derived one costs more to find.
+    if (ignoreCase) regex.imbue(CaseFoldingLocale());
     regex.assign(source, flags);
     return regex;
   };
