@@ -97,19 +97,13 @@ bool KeepsWindowsRunning(std::uint32_t processId, std::optional<bool> critical, 
 
 void GuardPlan(Plan& plan, Desktop& desktop) {
   std::unordered_map<std::uint32_t, bool> known;
-  std::wstring systemFolder;
-  bool folderRead = false;
+  const std::wstring systemFolder = desktop.SystemFolder();
   for (TerminationAction& action : plan.actions) {
     if (action.endMethod != EndMethod::Taskkill) continue;
     auto [found, added] = known.try_emplace(action.processId);
     if (added) {
       const std::optional<bool> critical = desktop.ProcessCritical(action.processId);
-      std::wstring path;
-      if (!critical && action.processId != 0 && action.processId != 4) {
-        path = desktop.ProcessWin32Path(action.processId);
-        if (!folderRead) systemFolder = desktop.SystemFolder();
-        folderRead = true;
-      }
+      const std::wstring path = critical ? std::wstring() : desktop.ProcessWin32Path(action.processId);
       found->second = KeepsWindowsRunning(action.processId, critical, path, systemFolder);
     }
     action.protectedProcess = found->second;

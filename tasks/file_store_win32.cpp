@@ -172,9 +172,9 @@ class Win32FileWriter final : public FileWriter {
 class Win32FileStore final : public FileStore {
  public:
   ReadStatus ReadAll(const std::wstring& path, std::string& bytes) override {
-    const std::wstring full = FullPathName(path);
-    if (full.empty()) return ReadStatus::OpenFailed;
-    UniqueFileHandle file(CreateFileW(LongForm(full).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const std::wstring target = LongPathName(path);
+    if (target.empty()) return ReadStatus::OpenFailed;
+    UniqueFileHandle file(CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return ReadStatus::OpenFailed;
     // Read straight into a buffer of the file's size: no second copy while it grows.
