@@ -1,5 +1,6 @@
 // The command-line forms, read without acting: no argument, one task list path, "/e LIST
-// [/log FILE]" (run once, exit) and "/p LIST [REPORT]" (preview); switches in either case.
+// [/log FILE]" (run once, exit), "/p LIST [REPORT]" (preview), "/w LIST [/log FILE]" (watch) and
+// "/stop" (end the session's watcher); switches in either case.
 #pragma once
 
 #include <functional>
@@ -8,12 +9,12 @@
 
 namespace nagitome {
 
-enum class StartAction { New, Open, Run, Preview, BadPath, BadArguments };
+enum class StartAction { New, Open, Run, Preview, BadPath, BadArguments, Watch, Stop };
 
 struct StartForm {
   StartAction action = StartAction::New;
   std::wstring list = {}, report = {};  // report: "/p" only, empty for standard output
-  bool logAsked = false;                // "/e" with "/log": an empty log path cannot be written
+  bool logAsked = false;                // "/e" or "/w" with "/log": an empty log path cannot be written
   std::wstring log = {};
   bool operator==(const StartForm&) const = default;
 };
