@@ -99,6 +99,8 @@ class ChildProcess {
 struct WindowProbeOptions {
   bool ignoreClose = false;
   int count = 1;  // 0: a process without windows
+  int renameAfterMs = 0;
+  std::wstring renameTo = {};  // the first window's title after renameAfterMs
 };
 
 struct WindowProbe {
@@ -124,7 +126,9 @@ inline bool StartWindowProbe(const TempFolder& folder, WindowProbe& probe, const
   probe.resultFile = exe + L".txt";
   const std::wstring arguments = Quote(title) + L" " + Quote(className) + L" " + Quote(probe.resultFile) +
                                  L" --count " + std::to_wstring(options.count) +
-                                 (options.ignoreClose ? L" --ignore-close" : L"");
+                                 (options.ignoreClose ? L" --ignore-close" : L"") +
+                                 (options.renameTo.empty() ? L"" : L" --rename " +
+                                  std::to_wstring(options.renameAfterMs) + L" " + Quote(options.renameTo));
   const auto cameUp = [&] {
     return ReadFileBytes(probe.resultFile).find("ready") != std::string::npos || !probe.process.Running();
   };
