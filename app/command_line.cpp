@@ -30,8 +30,7 @@ void ReportBadCommandLine(const wchar_t* message, const StartHooks& hooks) {
   hooks.refreshView();
 }
 
-// "/e LIST [/log FILE]": exit code 0 when every entry ran to its end, 1 when one was rejected or
-// cut short, 2 when the list could not be loaded, 3 when only the log failed.
+// "/e LIST [/log FILE] [/wait N] [/force N]": the exit code of RunExitCode.
 void RunUnattended(const StartForm& form, const StartHooks& hooks) {
   const bool visible = WindowStationVisible();
   // Nobody could dismiss a box on an invisible station: the task would hang until it is killed.
@@ -40,8 +39,9 @@ void RunUnattended(const StartForm& form, const StartHooks& hooks) {
   // The list is read before the log is opened, and its message held until the log has it: a log
   // open on the list's own file would keep it from being read.
   const bool exists = PathFileExistsW(listPath.c_str()) != FALSE;
-  std::wstring failure = exists ? L"" : texts::kBadCommandLinePath;
-  if (exists) {
+  const bool badOption = !form.badOption.empty();
+  std::wstring failure = badOption ? texts::kBadCommandLine : exists ? L"" : texts::kBadCommandLinePath;
+  if (failure.empty()) {
     MessageSink shown = SetMessageSink([&](std::wstring_view text, MessageIcon) { failure = text; });
     LoadTaskListFile(listPath);
     SetMessageSink(std::move(shown));
@@ -54,10 +54,14 @@ void RunUnattended(const StartForm& form, const StartHooks& hooks) {
   log.Write(LogStartLine(fullPath.empty() ? listPath : fullPath, L"" NAGITOME_VERSION_STRING, GetCurrentProcessId()));
 
   if (!failure.empty()) {
-    g_exitCode = 2;
-    log.Write(LogNotLoadedLine(failure), false);
+    g_exitCode = RunExitCode(true, false, false, false);
+    log.Write(badOption ? LogBadOptionLine(form.badOption) : LogNotLoadedLine(failure), false);
     log.Write(LogEndLine({}, g_exitCode));
     if (!visible) return hooks.endDialog(g_exitCode);
+    if (badOption) {  // an unattended run asked for: nothing runs, and no editor is left open
+      ShowError(failure);
+      return hooks.endDialog(g_exitCode);
+    }
     if (!exists) return ReportBadCommandLine(texts::kBadCommandLinePath, hooks);  // the editor opens; exit 2 after it
     ShowError(failure);
     return hooks.endDialog(g_exitCode);
@@ -81,10 +85,10 @@ void RunUnattended(const StartForm& form, const StartHooks& hooks) {
   for (const int i : report.gaveUpEntries) log.Write(LogEntryLine(true, i, TheTaskList().At(i).Keyword), false);
   counts.rejected = static_cast<int>(report.invalidEntries.size());
   counts.cutShort = static_cast<int>(report.gaveUpEntries.size());
-  g_exitCode = counts.rejected + counts.cutShort > 0 ? 1 : 0;
-  if (g_exitCode == 0 && log.Failed()) g_exitCode = 3;
+  const bool entryFailed = counts.rejected + counts.cutShort > 0;
+  g_exitCode = RunExitCode(false, entryFailed, false, log.Failed());
   log.Write(LogEndLine(counts, g_exitCode));
-  if (g_exitCode == 0 && log.Failed()) g_exitCode = 3;  // the end line itself did not get through
+  g_exitCode = RunExitCode(false, entryFailed, false, log.Failed());  // the end line itself may not get through
   hooks.endDialog(g_exitCode);
 }
 

@@ -28,8 +28,7 @@ TerminationReport RunTaskList();
 // The process command line, split as the system splits it.
 std::vector<std::wstring> CommandLineArguments();
 
-// The process's exit code: set by "/e" (0 all ran, 1 an entry rejected or cut short, 2 the list
-// not loaded, 3 the log not written); 0 for every other start.
+// The process's exit code: set by "/e" (RunExitCode); 0 for every other start.
 int CommandLineExitCode();
 
 // 2 when the command line would open the editor on a window station nobody sees: nobody could

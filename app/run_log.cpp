@@ -48,6 +48,8 @@ std::wstring LogEntryLine(bool cutShort, int entryIndex, std::wstring_view keywo
          EscapeReportText(keyword);
 }
 
+std::wstring LogBadOptionLine(std::wstring_view option) { return L"bad option\t" + EscapeReportText(option); }
+
 std::wstring LogNotLoadedLine(std::wstring_view message) { return L"not loaded\t" + EscapeReportText(message); }
 
 std::wstring LogEndLine(const RunCounts& c, int exitCode) {

@@ -35,6 +35,8 @@ std::wstring LogActionLine(const TerminationAction& action);
 std::wstring LogOutcomeLine(const TerminationAction& action, std::wstring_view outcome);
 // "rejected <row> <keyword>" or "cut short <row> <keyword>"
 std::wstring LogEntryLine(bool cutShort, int entryIndex, std::wstring_view keyword);
+// "bad option <switch>": a "/wait" or "/force" without a number in its range; nothing ran.
+std::wstring LogBadOptionLine(std::wstring_view option);
 // "not loaded <message>": what the user would have been shown.
 std::wstring LogNotLoadedLine(std::wstring_view message);
 // "end closes <n> kills <n> rejected <n> cut short <n> exit <code>"

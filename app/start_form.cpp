@@ -11,7 +11,47 @@ bool IsSwitch(const std::wstring& argument, std::wstring_view name) {
   }
   return true;
 }
+
+// Decimal digits only, within [low, high]; nothing otherwise.
+std::optional<int> Seconds(const std::wstring& text, int low, int high) {
+  if (text.empty() || text.size() > 3) return std::nullopt;
+  int value = 0;
+  for (const wchar_t c : text) {
+    if (c < L'0' || c > L'9') return std::nullopt;
+    value = value * 10 + (c - L'0');
+  }
+  if (value < low || value > high) return std::nullopt;
+  return value;
+}
 }  // namespace
+
+RunOptions ReadRunOptions(const std::vector<std::wstring>& arguments, std::size_t first) {
+  RunOptions options;
+  const auto next = [&](std::size_t i) { return i + 1 < arguments.size() ? arguments[i + 1] : std::wstring(); };
+  for (std::size_t i = first; i < arguments.size(); ++i) {
+    const std::wstring& argument = arguments[i];
+    const bool wait = IsSwitch(argument, L"wait");
+    if (wait || IsSwitch(argument, L"force")) {
+      std::optional<int> seconds = Seconds(next(i), wait ? 0 : 1, 60);
+      if (!seconds && options.badOption.empty()) options.badOption = argument;
+      (wait ? options.waitSeconds : options.forceSeconds) = seconds;
+      if (seconds) ++i;
+    } else if (IsSwitch(argument, L"log")) {
+      options.logAsked = true;
+      // A switch of ours right after it is no file name: the log is then missing.
+      const std::wstring file = next(i);
+      const bool isSwitch = IsSwitch(file, L"wait") || IsSwitch(file, L"force") || IsSwitch(file, L"log");
+      options.log = isSwitch ? L"" : file;
+      if (!file.empty() && !isSwitch) ++i;
+    }
+  }
+  return options;
+}
+
+int WaitSeconds(const RunOptions& options) {
+  if (options.waitSeconds) return *options.waitSeconds;
+  return options.forceSeconds ? *options.forceSeconds + 5 : 5;
+}
 
 StartForm ReadStartForm(const std::vector<std::wstring>& arguments, bool startWithRecent,
                         const std::wstring& recentPath, const std::function<bool(const std::wstring&)>& exists) {
@@ -30,10 +70,16 @@ StartForm ReadStartForm(const std::vector<std::wstring>& arguments, bool startWi
   if (IsSwitch(arguments[1], L"p")) return {StartAction::Preview, arguments[2], arguments.size() >= 4 ? arguments[3] : L""};
   const bool watch = IsSwitch(arguments[1], L"w");
   if (!watch && !IsSwitch(arguments[1], L"e")) return {StartAction::BadArguments};
-  StartForm form{watch ? StartAction::Watch : StartAction::Run, arguments[2]};
-  form.logAsked = arguments.size() > 3 && IsSwitch(arguments[3], L"log");
-  if (form.logAsked && arguments.size() > 4) form.log = arguments[4];
-  return form;
+  const RunOptions options = ReadRunOptions(arguments, 3);
+  return {watch ? StartAction::Watch : StartAction::Run, arguments[2], L"", options.logAsked, options.log,
+          options.waitSeconds, options.forceSeconds, options.badOption};
+}
+
+int RunExitCode(bool notLoaded, bool entryFailed, bool targetLeft, bool logFailed) {
+  if (notLoaded) return 2;
+  if (entryFailed) return 1;
+  if (targetLeft) return 4;
+  return logFailed ? 3 : 0;
 }
 
 }  // namespace nagitome

@@ -58,7 +58,14 @@ struct Options {
   std::wstring list;
   bool logAsked = false;
   std::wstring log;
+  std::optional<int> waitSeconds, forceSeconds;
 };
+
+std::wstring Number(const std::optional<int>& value) { return value ? std::to_wstring(*value) : L""; }
+std::optional<int> Number(const std::wstring& text) {
+  if (text.empty()) return std::nullopt;
+  return _wtoi(text.c_str());
+}
 
 // What says the list was saved: its last write time and size.
 struct FileStamp {
@@ -89,6 +96,8 @@ std::wstring ExePath() {
 std::wstring WatchArguments(const Options& options) {
   std::wstring arguments = L"/w " + Quote(options.list);
   if (options.logAsked) arguments += L" /log " + Quote(options.log);
+  if (options.waitSeconds) arguments += L" /wait " + Number(options.waitSeconds);
+  if (options.forceSeconds) arguments += L" /force " + Number(options.forceSeconds);
   return arguments;
 }
 
@@ -353,25 +362,26 @@ int Session::Loop() {
 void Session::Finish() {
   if (finished_) return;
   finished_ = true;
-  if (exitCode_ == 0 && counts_.rejected + counts_.cutShort > 0) exitCode_ = 1;
-  if (exitCode_ != 2 && log_->Failed()) exitCode_ = 3;
+  const bool notLoaded = exitCode_ == 2, entryFailed = counts_.rejected + counts_.cutShort > 0;
+  exitCode_ = RunExitCode(notLoaded, entryFailed, false, log_->Failed());
   log_->Write(LogEndLine(counts_, exitCode_));
-  if (exitCode_ != 2 && log_->Failed()) exitCode_ = 3;
+  exitCode_ = RunExitCode(notLoaded, entryFailed, false, log_->Failed());  // the end line itself may fail
 }
 
 // A later "/w": its list and log replace ours, as if this watcher had been started with them.
 void Session::Handover(const COPYDATASTRUCT& data) {
   const std::wstring payload(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t));
   std::vector<std::wstring> parts;
-  for (std::size_t at = 0; at < payload.size();) {
+  for (std::size_t at = 0;;) {
     const std::size_t end = payload.find(L'\0', at);
     parts.push_back(payload.substr(at, end - at));
-    at = end == std::wstring::npos ? payload.size() : end + 1;
+    if (end == std::wstring::npos) break;
+    at = end + 1;
   }
-  if (parts.size() != 3) return;
+  if (parts.size() != 5) return;
   Finish();
   exitCode_ = 0;
-  options_ = {parts[0], parts[1] == L"1", parts[2]};
+  options_ = {parts[0], parts[1] == L"1", parts[2], Number(parts[3]), Number(parts[4])};
   paused_ = false;
   std::wstring failure;
   Begin(failure);
@@ -539,14 +549,23 @@ std::optional<int> RunWatchCommandLine(HINSTANCE instance) {
     const std::wstring name = path.empty() ? L"" : FullPathName(path);
     return name.empty() ? path : name;
   };
-  Options options{full(form.list), form.logAsked, full(form.log)};
+  Options options{full(form.list), form.logAsked, full(form.log), form.waitSeconds, form.forceSeconds};
+  if (!form.badOption.empty()) {  // nothing runs: a log asked for says why
+    RunLogFile log = form.logAsked ? RunLogFile(options.log) : RunLogFile();
+    log.Write(LogStartLine(options.list, L"" NAGITOME_VERSION_STRING, GetCurrentProcessId()));
+    log.Write(LogBadOptionLine(form.badOption));
+    log.Write(LogEndLine({}, 2));
+    ShowError(texts::kBadCommandLine);
+    return 2;
+  }
   const UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, kMutexName));
   if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
     if (!PathFileExistsW(options.list.c_str())) {
       ShowError(texts::kBadCommandLinePath);
       return 2;
     }
-    const std::wstring payload = options.list + L'\0' + (options.logAsked ? L"1" : L"0") + L'\0' + options.log;
+    const std::wstring payload = options.list + L'\0' + (options.logAsked ? L"1" : L"0") + L'\0' + options.log +
+                                 L'\0' + Number(options.waitSeconds) + L'\0' + Number(options.forceSeconds);
     return SendToWatcher(kCopyWatch, payload, 5000);
   }
   // ShellExecuteW starts the taskkills: COM in this thread's apartment, as it asks.
