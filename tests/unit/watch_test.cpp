@@ -31,6 +31,7 @@ TEST(WatcherTest, ActsOnceOnEachWindowTitleAndProcessUntilItChanges) {
   desk.AddProcess(10, L"\\D\\app.exe");
   desk.AddProcess(11, L"\\D\\Windows\\System32\\csrss.exe");
   desk.win32Paths[11] = L"C:\\Windows\\System32\\csrss.exe";
+  desk.AddWindow(3, kOwn, L"Ad own", L"C");
   Watcher watcher(desk, kList, kOwn, 20ms);
   watcher.RunOnce();
   EXPECT_EQ(Take(desk), (Actions{"close 1", "kill 10"}));
@@ -40,7 +41,6 @@ TEST(WatcherTest, ActsOnceOnEachWindowTitleAndProcessUntilItChanges) {
   } steps[] = {
       {[] {}, {}},
       {[&] { desk.windows[1].title = L"Ad two"; }, {"close 2"}},
-      {[&] { desk.AddWindow(3, kOwn, L"Ad own", L"C"); }, {}},
       {[&] { desk.AddWindow(4, 20, std::wstring(300, L'a') + L"!", L"C"); }, {}},
       {[&] { desk.AddWindow(5, 20, L"Ad five", L"C"); }, {"close 5"}},
       {[&] { desk.AddProcess(20, L"\\D\\new.exe"); }, {"kill 20"}},
