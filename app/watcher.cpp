@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/command_line.h"
@@ -36,6 +37,7 @@ constexpr wchar_t kMutexName[] = L"Local\\Nagitome.Watcher";
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValue[] = L"Nagitome";
 constexpr UINT kTrayMessage = WM_APP + 1;
+constexpr UINT kHandoverMessage = WM_APP + 2, kStopMessage = WM_APP + 3;
 constexpr UINT kIconId = 1;
 // WM_COPYDATA from a later "/w" (its list and log, NUL-separated) and from "/stop".
 constexpr ULONG_PTR kCopyWatch = 0x4E475731, kCopyStop = 0x4E475330;
@@ -153,7 +155,7 @@ class Session {
   void Tick(WatchClock::time_point now);
   void ReloadIfSaved();
   void Finish();
-  void Handover(const COPYDATASTRUCT& data);
+  void Handover();
   void SetPaused(bool paused);
   void ShowMenu(POINT at);
   void UpdateIcon(DWORD message);
@@ -178,6 +180,7 @@ class Session {
   std::optional<WatchClock::time_point> reloadAt_;
   UniqueIcon icon_, pausedIcon_;
   UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+  std::wstring handover_;  // the payload of the latest WM_COPYDATA from a later "/w"
 };
 
 Session* g_session = nullptr;
@@ -369,8 +372,8 @@ void Session::Finish() {
 }
 
 // A later "/w": its list and log replace ours, as if this watcher had been started with them.
-void Session::Handover(const COPYDATASTRUCT& data) {
-  const std::wstring payload(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t));
+void Session::Handover() {
+  const std::wstring payload = std::exchange(handover_, {});
   std::vector<std::wstring> parts;
   for (std::size_t at = 0;;) {
     const std::size_t end = payload.find(L'\0', at);
@@ -481,13 +484,23 @@ LRESULT Session::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         case IDM_WATCH_EXIT: DestroyWindow(window); break;
       }
       return 0;
+    // Answered at once and acted on from the loop: the sender is not kept waiting on a run,
+    // and nothing is started from inside another process's SendMessage.
     case WM_COPYDATA: {
       const auto& data = *reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-      if (data.dwData == kCopyStop) DestroyWindow(window);
-      else if (data.dwData == kCopyWatch) Handover(data);
-      else return FALSE;
+      if (data.dwData != kCopyStop && data.dwData != kCopyWatch) return FALSE;
+      if (data.dwData == kCopyWatch) {
+        handover_.assign(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t));
+      }
+      PostMessageW(window, data.dwData == kCopyStop ? kStopMessage : kHandoverMessage, 0, 0);
       return TRUE;
     }
+    case kHandoverMessage:
+      Handover();
+      return 0;
+    case kStopMessage:
+      DestroyWindow(window);
+      return 0;
     case WM_CLOSE:  // any run may post it to every window: only the menu and "/stop" end the watcher
       return 0;
     case WM_ENDSESSION:

@@ -2,7 +2,8 @@
 // and how fast it acts, under Wine. The windows are this program's own, so it sees each WM_CLOSE
 // as it arrives:
 //   idle     CPU time of the watcher (GetProcessTimes) over IDLE_SECONDS (60) with 50 windows
-//            up and nothing appearing, as a share of one core;
+//            up and nothing appearing, as a share of one core (Wine 8 answers this for another
+//            process with figures close to the caller's own: the script reads /proc beside it);
 //   create   a window created with a matching title, to its WM_CLOSE (median of ROUNDS, 20);
 //   rename   a window retitled into a match, to its WM_CLOSE;
 //   process  a matching process started, to its end;
@@ -96,6 +97,8 @@ int wmain(int argc, wchar_t** argv) {
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, watcher.id());
   Pump(10000, [] { return FindWindowW(L"NagitomeWatcher", nullptr) != nullptr; });
   Pump(3000);  // its first run and first scans
+  std::printf("idle-begin %lu\n", watcher.id());  // the script samples the watcher's /proc meanwhile
+  std::fflush(stdout);
   const double cpu = CpuMs(process), wall = NowMs();
   Pump(idleSeconds * 1000.0);
   std::printf("idle %.3f %d\n", 100.0 * (CpuMs(process) - cpu) / (NowMs() - wall), idleSeconds);
@@ -122,6 +125,10 @@ int wmain(int argc, wchar_t** argv) {
     started.push_back(child.WaitForExit(10000) ? NowMs() - start : -1);
   }
   std::printf("create %.1f\nrename %.1f\nprocess %.1f\n", Median(create), Median(rename), Median(started));
+  for (const auto* samples : {&create, &rename, &started}) {
+    for (const double ms : *samples) std::fprintf(stderr, "%.0f ", ms);
+    std::fprintf(stderr, "\n");
+  }
 
   PrintMemory(process, "before");
   for (int batch = 0; batch < 20; ++batch) {
