@@ -1,17 +1,10 @@
 // Nagitome.exe run as a scheduled task or a script runs it, against probe windows and processes.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
 #include <cstdio>
-#include <deque>
 #include <map>
 #include <regex>
-#include <set>
 #include <sstream>
 
-#include "probe_client.h"
-#include "tasks/task_file_format.h"
+#include "exe_test.h"
 
 namespace nagitome {
 namespace {
@@ -64,62 +57,7 @@ Lines LogLines(const std::wstring& path, const std::set<std::string>& hours) {
   return lines;
 }
 
-class CommandLineTest : public testing::Test {
- protected:
-  // A copy of its own, so that settings written beside the exe land in the folder.
-  void SetUp() override { ASSERT_TRUE(CopyFileW(WindowsPath(L"" NAGITOME_EXE).c_str(), exe_.c_str(), TRUE)); }
-
-  std::wstring WriteList(const std::wstring& name, const std::vector<TaskEntry>& entries) {
-    EXPECT_TRUE(WriteFileBytes(folder_.File(name), EncodeTaskList(entries)));
-    return folder_.File(name);
-  }
-  WindowProbe& Probe(const std::wstring& title, const std::wstring& className,
-                     WindowProbeOptions options = {}, const std::wstring& image = L"") {
-    const std::wstring name = image.empty() ? L"e2e-" + UniqueSuffix() + L".exe" : image;
-    EXPECT_TRUE(StartWindowProbe(folder_, probes_.emplace_back(), title, className, name, options));
-    return probes_.back();
-  }
-
-  // Runs exe to its end and that of the commands its taskkills start, its standard output and error
-  // to one file. Names every window shown but the main dialog, which Wine flashes when it ends in
-  // WM_INITDIALOG; with answer, each is closed as it shows: a message box, the editor.
-  struct Ran {
-    DWORD code = 0;
-    DWORD pid = 0;
-    std::set<std::wstring> shown;
-    std::string output;
-  };
-  Ran Run(const std::wstring& arguments, bool answer = false, const std::wstring& exe = L"") {
-    const std::wstring outputFile = folder_.File(L"output.txt");
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const HANDLE output =
-        CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    const std::vector<HWND> before = VisibleWindows();
-    ChildProcess nagitome;
-    EXPECT_TRUE(nagitome.Start(exe.empty() ? exe_ : exe, arguments, output));
-    CloseHandle(output);
-    Ran ran;
-    ran.pid = nagitome.id();
-    const auto ended = [&] {
-      for (HWND w : VisibleWindows()) {
-        if (std::count(before.begin(), before.end(), w)) continue;
-        if (answer) PostMessageW(w, WM_CLOSE, 0, 0);
-        const std::wstring text = WindowText(w);
-        // The dialog Wine flashes may be torn down while it is read: its list view goes first.
-        if (!GetDlgItem(w, 2000) && IsWindow(w)) ran.shown.insert(text);
-      }
-      return !nagitome.Running() && !CommandsRunning();
-    };
-    EXPECT_TRUE(WaitUntil(ended, 30000, answer ? 50 : 1));
-    ran.code = nagitome.ExitCode();
-    ran.output = ReadFileBytes(outputFile);
-    return ran;
-  }
-
-  TempFolder folder_;
-  const std::wstring exe_ = folder_.File(L"Nagitome.exe");
-  std::deque<WindowProbe> probes_;  // stable addresses as probes are added
-};
+using CommandLineTest = e2e::ExeTest;
 
 // Each exit code on the visible desktop (the unseen one is ListSafetyTest's). Only a missing list shows
 // anything: its message, then the editor, which alone writes settings. "/p" says why in one line that
@@ -149,21 +87,17 @@ TEST_F(CommandLineTest, ExitCodesSayHowTheRunWent) {
       {L"/e " + Quote(missing), 2, {}, true},
       {L"/e " + Quote(none) + L" /log " + Quote(unwritable), 3},
   };
-  wchar_t user[256] = {};
-  DWORD size = 256;
-  GetUserNameW(user, &size);
-  const std::wstring settings = folder_.File(std::wstring(user) + L" Nagitome.ini");
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.arguments));
-    const Ran ran = Run(c.arguments, c.editor);
+    const Ran ran = Run(c.arguments, {.answer = c.editor});
     EXPECT_EQ(ran.code, c.code);
     EXPECT_EQ(ran.shown.empty(), !c.editor) << testing::PrintToString(ran.shown);
-    EXPECT_EQ(DeleteFileW(settings.c_str()) != FALSE, c.editor);
+    EXPECT_EQ(TakeSettings(), c.editor);
     EXPECT_EQ(GetFileAttributesW(report.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(ran.output.empty(), c.named.empty());
+    EXPECT_EQ(ran.error.empty(), c.named.empty());
     if (!c.named.empty()) {
-      EXPECT_TRUE(ran.output.ends_with(" " + Narrow(c.named) + "\r\n")) << ran.output;
-      EXPECT_EQ(ran.output.find('\n') + 1, ran.output.size()) << ran.output;
+      EXPECT_TRUE(ran.error.ends_with(" " + Narrow(c.named) + "\r\n")) << ran.error;
+      EXPECT_EQ(ran.error.find('\n') + 1, ran.error.size()) << ran.error;
     }
   }
   CloseHandle(hold);
@@ -242,8 +176,8 @@ TEST_F(CommandLineTest, TheLogNamesEveryEvent) {
   const std::wstring log = folder_.File(L"run.log");
   const std::string hour = LocalHour();
   const Ran run = Run(L"/e " + Quote(list) + L" /LOG " + Quote(log));
-  const Ran notLoaded = Run(L"/e " + Quote(missing) + L" /log " + Quote(log), true);
-  const Ran killed = Run(L"/e " + Quote(self) + L" /log " + Quote(log), false, selfExe);
+  const Ran notLoaded = Run(L"/e " + Quote(missing) + L" /log " + Quote(log), {.answer = true});
+  const Ran killed = Run(L"/e " + Quote(self) + L" /log " + Quote(log), {.exe = selfExe});
   Lines lines = LogLines(log, {hour, LocalHour()});
   // The run that ends itself may still log its end before the kill lands.
   ASSERT_GE(lines.size(), 10u);

@@ -1,72 +1,23 @@
 // A task list is never the output of a run or a preview, and no start waits where nobody can
 // answer it.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include "probe_client.h"
-#include "tasks/task_file_format.h"
+#include "exe_test.h"
 
 namespace nagitome {
 namespace {
 
 using namespace probes;
 
-// A desktop on a window station of this process's making, which lacks WSF_VISIBLE: where a task
-// runs "whether the user is logged on or not".
-const std::wstring& InvisibleDesktop() {
-  static const std::wstring name = [] {
-    const std::wstring station = L"NagitomeUnseen" + UniqueSuffix();
-    const HWINSTA own = GetProcessWindowStation();
-    const HWINSTA made = CreateWindowStationW(station.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
-    if (!made || !SetProcessWindowStation(made)) return std::wstring();
-    const bool desktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr) != nullptr;
-    SetProcessWindowStation(own);
-    return desktop ? station + L"\\Default" : std::wstring();
-  }();
-  return name;
-}
-
-class ListSafetyTest : public ::testing::Test {
+class ListSafetyTest : public e2e::ExeTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(CopyFileW(WindowsPath(L"" NAGITOME_EXE).c_str(), exe_.c_str(), TRUE));
-    const std::vector<TaskEntry> entries = {{EndMethod::CloseWindow, MatchTarget::WindowClass,
-                                             MatchMethod::Wildcard, L"ListSafety" + suffix_}};
-    listBytes_ = EncodeTaskList(entries);
+    ExeTest::SetUp();
     ASSERT_TRUE(WriteFileBytes(list_, listBytes_));
   }
 
-  struct Ran {
-    DWORD code = STILL_ACTIVE;
-    std::string error;  // what it wrote to standard error
-  };
-  // Runs the exe to its end; nothing here may wait for a user, so 20 s is a hang.
-  Ran Run(const std::wstring& arguments, const std::wstring& desktop = {}, HANDLE output = nullptr) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const std::wstring errorFile = folder_.File(L"error" + UniqueSuffix() + L".txt");
-    UniqueFileHandle error(CreateFileW(errorFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                       CREATE_ALWAYS, 0, nullptr));
-    ChildProcess nagitome;
-    EXPECT_TRUE(nagitome.Start(exe_, arguments, output ? output : error.get(), desktop, error.get()));
-    EXPECT_TRUE(nagitome.WaitForExit(20000)) << "still running";
-    error.reset();
-    return {nagitome.ExitCode(), ReadFileBytes(errorFile)};
-  }
-
-  bool SettingsWritten() const {
-    wchar_t user[256] = {};
-    DWORD size = 256;
-    GetUserNameW(user, &size);
-    return GetFileAttributesW(folder_.File(std::wstring(user) + L" Nagitome.ini").c_str()) !=
-           INVALID_FILE_ATTRIBUTES;
-  }
-
-  TempFolder folder_;
-  const std::wstring suffix_ = UniqueSuffix();
-  const std::wstring exe_ = folder_.File(L"Nagitome.exe");
+  const std::wstring class_ = L"ListSafety" + UniqueSuffix();
   const std::wstring list_ = folder_.File(L"night rules for the desktop.txt");
-  std::string listBytes_;
+  const std::string listBytes_ =
+      EncodeTaskList({{.MatchTarget = MatchTarget::WindowClass, .Keyword = class_}});
 };
 
 // One reason line on standard error.
@@ -77,9 +28,7 @@ bool OneLine(const std::string& text) {
 // However the list's own file is spelled, a report does not land on it, nor (spelled as a hard link, which
 // shares no part of its name) a log; the run goes on without one.
 TEST_F(ListSafetyTest, NoReportOrLogIsWrittenOverTheList) {
-  WindowProbe probe;
-  ASSERT_TRUE(StartWindowProbe(folder_, probe, L"-", L"ListSafety" + suffix_, L"safety-" + suffix_ + L".exe",
-                               {.ignoreClose = true}));
+  const WindowProbe& probe = Probe(L"-", class_, {.ignoreClose = true});
   wchar_t shortName[MAX_PATH] = {};
   ASSERT_GT(GetShortPathNameW(list_.c_str(), shortName, MAX_PATH), 0u);
   ASSERT_NE(std::wstring(shortName), list_);
@@ -100,14 +49,14 @@ TEST_F(ListSafetyTest, NoReportOrLogIsWrittenOverTheList) {
   EXPECT_EQ(run.error, "");
   EXPECT_EQ(ReadFileBytes(list_), listBytes_);
   EXPECT_TRUE(WaitUntil([&] { return probe.Closes() == 1; }));
-  EXPECT_FALSE(SettingsWritten());
+  EXPECT_FALSE(TakeSettings());
 }
 
 // Every start that would open the editor where nobody can see it, and "/e" with a list it cannot load
 // there, end at once with 2 and show nothing, "/p" without a list or unable to write saying why in one
 // line; a log on a device is written like any other.
 TEST_F(ListSafetyTest, StartsNobodyCanAnswerEndAtOnce) {
-  const std::wstring& unseen = InvisibleDesktop();
+  const std::wstring& unseen = UnseenDesktop();
   ASSERT_FALSE(unseen.empty());
   const std::wstring held = folder_.File(L"held.txt");
   ASSERT_TRUE(CopyFileW(list_.c_str(), held.c_str(), TRUE));
@@ -134,10 +83,11 @@ TEST_F(ListSafetyTest, StartsNobodyCanAnswerEndAtOnce) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.arguments));
-    const Ran ran = Run(c.arguments, c.desktop, c.output);
+    const Ran ran = Run(c.arguments, {.desktop = c.desktop, .output = c.output});
     EXPECT_EQ(ran.code, c.code);
     EXPECT_EQ(OneLine(ran.error), c.complains) << ran.error;
-    EXPECT_FALSE(SettingsWritten());
+    EXPECT_TRUE(ran.shown.empty());
+    EXPECT_FALSE(TakeSettings());
   }
 }
 
