@@ -352,8 +352,8 @@ TEST_F(DialogTest, AboutLocksTheMainDialogAndSizesOfOurOwnFollowTheDpi) {
     EXPECT_EQ(pictureSize(), 128 * scaled / 96);
   }
 
-  // The link, under the pointer: red, the mouse captured, the dialog's font (as the DPI made it)
-  // underlined; else blue in the dialog's font.
+  // The link, under the pointer: red, the mouse captured, the dialog's font underlined; else blue in the
+  // dialog's font.
   const HWND link = GetDlgItem(about, 300);
   const auto expectLook = [&](bool hover) {
     const HDC dc = CreateCompatibleDC(nullptr);  // the colour as the link's painting asks for it
