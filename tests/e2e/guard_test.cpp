@@ -1,16 +1,12 @@
 // What keeps Windows running is never ended: under Wine, which cannot say what is critical, an
 // image of the system's own name in the system directory is kept, the same name elsewhere is not.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include "probe_client.h"
-#include "tasks/task_file_format.h"
+#include "exe_test.h"
 
 namespace nagitome {
 namespace {
 
 using namespace probes;
+using GuardTest = e2e::ExeTest;
 
 // The windowless probe copied to exe and started; it has written "ready" once it runs.
 bool StartAs(const std::wstring& exe, ChildProcess& process, const std::wstring& result) {
@@ -19,31 +15,20 @@ bool StartAs(const std::wstring& exe, ChildProcess& process, const std::wstring&
          WaitUntil([&] { return ReadFileBytes(result).find("ready") != std::string::npos; }, 30000);
 }
 
-TEST(GuardTest, TheSystemsOwnImageIsNeverKilledAPlantedOneIs) {
-  TempFolder folder;
+TEST_F(GuardTest, TheSystemsOwnImageIsNeverKilledAPlantedOneIs) {
   wchar_t system[MAX_PATH] = {};
   ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
-  const std::wstring own = std::wstring(system) + L"\\csrss.exe";
   ChildProcess kept;
   ChildProcess planted;
-  ASSERT_TRUE(StartAs(own, kept, folder.File(L"kept.txt")));
-  ASSERT_TRUE(StartAs(folder.File(L"csrss.exe"), planted, folder.File(L"planted.txt")));
-  const std::wstring list = folder.File(L"list.txt");
-  const std::wstring log = folder.File(L"run.log");
-  const std::vector<TaskEntry> entries = {
-      {EndMethod::Taskkill, MatchTarget::ProcessName, MatchMethod::Wildcard, L"csrss.exe"}};
-  ASSERT_TRUE(WriteFileBytes(list, EncodeTaskList(entries)));
-  const std::wstring exe = WindowsPath(L"" NAGITOME_EXE);
-  ChildProcess preview;
-  ASSERT_TRUE(preview.Start(exe, L"/p " + Quote(list) + L" " + Quote(folder.File(L"report.txt"))));
-  ASSERT_TRUE(preview.WaitForExit(20000));
+  ASSERT_TRUE(StartAs(std::wstring(system) + L"\\csrss.exe", kept, folder_.File(L"kept.txt")));
+  ASSERT_TRUE(StartAs(folder_.File(L"csrss.exe"), planted, folder_.File(L"planted.txt")));
+  const TaskEntry csrss{EndMethod::Taskkill, MatchTarget::ProcessName, MatchMethod::Wildcard, L"csrss.exe"};
+  const std::wstring list = WriteList(L"list.txt", {csrss});
+  const std::wstring log = folder_.File(L"run.log");
   const std::string keptPid = std::to_string(kept.id());
-  EXPECT_NE(ReadFileBytes(folder.File(L"report.txt")).find("\r\n# protected row 1 pid " + keptPid + "\r\n"),
-            std::string::npos);
-  ChildProcess run;
-  ASSERT_TRUE(run.Start(exe, L"/e " + Quote(list) + L" /log " + Quote(log)));
-  ASSERT_TRUE(run.WaitForExit(20000));
-  EXPECT_EQ(run.ExitCode(), 0u);
+  const std::string report = Run(L"/p " + Quote(list)).output;
+  EXPECT_NE(report.find("\r\n# protected row 1 pid " + keptPid + "\r\n"), std::string::npos) << report;
+  EXPECT_EQ(Run(L"/e " + Quote(list) + L" /log " + Quote(log)).code, 0u);
   EXPECT_TRUE(planted.WaitForExit(20000));
   EXPECT_TRUE(kept.Running());
   EXPECT_NE(ReadFileBytes(log).find("\toutcome\t" + keptPid + "\t1\tprotected\r\n"), std::string::npos);

@@ -1,74 +1,23 @@
 // A task list is never the output of a run or a preview, and no start waits where nobody can
 // answer it.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <set>
-
-#include "probe_client.h"
-#include "tasks/task_file_format.h"
+#include "exe_test.h"
 
 namespace nagitome {
 namespace {
 
 using namespace probes;
 
-// A desktop on a window station of this process's making, which lacks WSF_VISIBLE: where a task
-// runs "whether the user is logged on or not".
-const std::wstring& InvisibleDesktop() {
-  static const std::wstring name = [] {
-    const std::wstring station = L"NagitomeUnseen" + UniqueSuffix();
-    const HWINSTA own = GetProcessWindowStation();
-    const HWINSTA made = CreateWindowStationW(station.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
-    if (!made || !SetProcessWindowStation(made)) return std::wstring();
-    const bool desktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr) != nullptr;
-    SetProcessWindowStation(own);
-    return desktop ? station + L"\\Default" : std::wstring();
-  }();
-  return name;
-}
-
-class ListSafetyTest : public ::testing::Test {
+class ListSafetyTest : public e2e::ExeTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(CopyFileW(WindowsPath(L"" NAGITOME_EXE).c_str(), exe_.c_str(), TRUE));
-    const std::vector<TaskEntry> entries = {{EndMethod::CloseWindow, MatchTarget::WindowClass,
-                                             MatchMethod::Wildcard, L"ListSafety" + suffix_}};
-    listBytes_ = EncodeTaskList(entries);
+    ExeTest::SetUp();
     ASSERT_TRUE(WriteFileBytes(list_, listBytes_));
   }
 
-  struct Ran {
-    DWORD code = STILL_ACTIVE;
-    std::string error;  // what it wrote to standard error
-  };
-  // Runs the exe to its end; nothing here may wait for a user, so 20 s is a hang.
-  Ran Run(const std::wstring& arguments, const std::wstring& desktop = {}, HANDLE output = nullptr) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const std::wstring errorFile = folder_.File(L"error" + UniqueSuffix() + L".txt");
-    UniqueFileHandle error(CreateFileW(errorFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                       CREATE_ALWAYS, 0, nullptr));
-    ChildProcess nagitome;
-    EXPECT_TRUE(nagitome.Start(exe_, arguments, output ? output : error.get(), desktop, error.get()));
-    EXPECT_TRUE(nagitome.WaitForExit(20000)) << "still running";
-    error.reset();
-    return {nagitome.ExitCode(), ReadFileBytes(errorFile)};
-  }
-
-  bool SettingsWritten() const {
-    wchar_t user[256] = {};
-    DWORD size = 256;
-    GetUserNameW(user, &size);
-    return GetFileAttributesW(folder_.File(std::wstring(user) + L" Nagitome.ini").c_str()) !=
-           INVALID_FILE_ATTRIBUTES;
-  }
-
-  TempFolder folder_;
-  const std::wstring suffix_ = UniqueSuffix();
-  const std::wstring exe_ = folder_.File(L"Nagitome.exe");
+  const std::wstring class_ = L"ListSafety" + UniqueSuffix();
   const std::wstring list_ = folder_.File(L"night rules for the desktop.txt");
-  std::string listBytes_;
+  const std::string listBytes_ =
+      EncodeTaskList({{.MatchTarget = MatchTarget::WindowClass, .Keyword = class_}});
 };
 
 // One reason line on standard error.
@@ -76,11 +25,10 @@ bool OneLine(const std::string& text) {
   return text.size() > 2 && text.find("\r\n") == text.size() - 2;
 }
 
-// However the list's own file is spelled, neither a report nor a log lands on it; the run goes on.
+// However the list's own file is spelled, a report does not land on it, nor (spelled as a hard link, which
+// shares no part of its name) a log; the run goes on without one.
 TEST_F(ListSafetyTest, NoReportOrLogIsWrittenOverTheList) {
-  WindowProbe probe;
-  ASSERT_TRUE(StartWindowProbe(folder_, probe, L"-", L"ListSafety" + suffix_, L"safety-" + suffix_ + L".exe",
-                               {.ignoreClose = true}));
+  const WindowProbe& probe = Probe(L"-", class_, {.ignoreClose = true});
   wchar_t shortName[MAX_PATH] = {};
   ASSERT_GT(GetShortPathNameW(list_.c_str(), shortName, MAX_PATH), 0u);
   ASSERT_NE(std::wstring(shortName), list_);
@@ -91,27 +39,28 @@ TEST_F(ListSafetyTest, NoReportOrLogIsWrittenOverTheList) {
   ASSERT_TRUE(SetCurrentDirectoryW(folder_.path().c_str()));
   const std::wstring spellings[] = {list_, L"night rules for the desktop.txt", upper, shortName,
                                     L"\\\\?\\" + list_, link};
-  int runs = 0;
   for (const std::wstring& spelled : spellings) {
-    SCOPED_TRACE(testing::PrintToString(spelled));
     const Ran preview = Run(L"/p " + Quote(list_) + L" " + Quote(spelled));
-    EXPECT_EQ(preview.code, 3u);
+    EXPECT_EQ(preview.code, 3u) << testing::PrintToString(spelled);
     EXPECT_TRUE(OneLine(preview.error)) << preview.error;
-    const Ran run = Run(L"/e " + Quote(list_) + L" /log " + Quote(spelled));
-    EXPECT_EQ(run.code, 3u);
-    EXPECT_EQ(run.error, "");
-    ++runs;
-    EXPECT_EQ(ReadFileBytes(list_), listBytes_);
   }
-  EXPECT_TRUE(WaitUntil([&] { return probe.Closes() == runs; }));
-  EXPECT_FALSE(SettingsWritten());
+  const Ran run = Run(L"/e " + Quote(list_) + L" /log " + Quote(link));
+  EXPECT_EQ(run.code, 3u);
+  EXPECT_EQ(run.error, "");
+  EXPECT_EQ(ReadFileBytes(list_), listBytes_);
+  EXPECT_TRUE(WaitUntil([&] { return probe.Closes() == 1; }));
+  EXPECT_FALSE(TakeSettings());
 }
 
-// "/e" and "/p" without a list, and every start that would open the editor where nobody can see
-// it, end at once with 2 and show nothing; a log on a device is written like any other.
+// Every start that would open the editor where nobody can see it, and "/e" with a list it cannot load
+// there, end at once with 2 and show nothing, "/p" without a list or unable to write saying why in one
+// line; a log on a device is written like any other.
 TEST_F(ListSafetyTest, StartsNobodyCanAnswerEndAtOnce) {
-  const std::wstring& unseen = InvisibleDesktop();
+  const std::wstring& unseen = UnseenDesktop();
   ASSERT_FALSE(unseen.empty());
+  const std::wstring held = folder_.File(L"held.txt");
+  ASSERT_TRUE(CopyFileW(list_.c_str(), held.c_str(), TRUE));
+  UniqueFileHandle hold(CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE read = nullptr;
   HANDLE write = nullptr;
@@ -124,41 +73,22 @@ TEST_F(ListSafetyTest, StartsNobodyCanAnswerEndAtOnce) {
     bool complains = false;
     HANDLE output = nullptr;
   } cases[] = {
-      {L"/e", unseen, 2},
-      {L"/P", {}, 2, true},
-      {L"/p", unseen, 2, true},
+      {L"/e " + Quote(folder_.File(L"missing.txt")), unseen, 2},
+      {L"/e " + Quote(held), unseen, 2},
+      {L"/P", unseen, 2, true},
       {L"", unseen, 2},
-      {Quote(list_), unseen, 2},
       {Quote(list_) + L" extra", unseen, 2},
       {L"/e " + Quote(list_) + L" /log NUL", {}, 0},
       {L"/p " + Quote(list_), {}, 3, true, closedOutput.get()},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.arguments));
-    const Ran ran = Run(c.arguments, c.desktop, c.output);
+    const Ran ran = Run(c.arguments, {.desktop = c.desktop, .output = c.output});
     EXPECT_EQ(ran.code, c.code);
     EXPECT_EQ(OneLine(ran.error), c.complains) << ran.error;
-    EXPECT_FALSE(SettingsWritten());
+    EXPECT_TRUE(ran.shown.empty());
+    EXPECT_FALSE(TakeSettings());
   }
-}
-
-// On the desktop, "/e" alone is a missing list: its message, then the editor, then exit code 2.
-TEST_F(ListSafetyTest, RunWithoutAListShowsItsMessageThenTheEditor) {
-  ChildProcess nagitome;
-  ASSERT_TRUE(nagitome.Start(exe_, L"/e"));
-  std::set<HWND> answered;
-  EXPECT_TRUE(WaitUntil([&] {
-    for (HWND w : VisibleWindows()) {
-      DWORD pid = 0;
-      GetWindowThreadProcessId(w, &pid);
-      if (pid != nagitome.id()) continue;
-      PostMessageW(w, WM_CLOSE, 0, 0);
-      answered.insert(w);
-    }
-    return !nagitome.Running();
-  }, 30000, 100));
-  EXPECT_GE(answered.size(), 2u);  // the message, the editor
-  EXPECT_EQ(nagitome.ExitCode(), 2u);
 }
 
 }  // namespace
