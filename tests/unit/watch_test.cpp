@@ -19,8 +19,9 @@ TaskList Rules(std::vector<TaskEntry> entries) {
 }
 
 // A hostile alternative first: a run of "a" uses up its budget, "Ad ..." still matches.
-const TaskList kList = Rules({{.MatchMethod = MatchMethod::RegexCaseSensitive, .Keyword = L"(a*)*\\1[b]|Ad.*"},
-                              {EndMethod::Taskkill, MatchTarget::ProcessName, MatchMethod::Wildcard, L"*.exe"}});
+constexpr MatchMethod kRegex = MatchMethod::RegexCaseSensitive;
+const TaskList kList = Rules({{.MatchMethod = kRegex, .Keyword = L"(a*)*\\1[b]|Ad.*"},
+                              {EndMethod::Taskkill, MatchTarget::ProcessName, {}, L"*.exe"}});
 
 Actions Take(FakeDesktop& desk) { return std::exchange(desk.actions, {}); }
 
