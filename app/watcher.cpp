@@ -230,7 +230,8 @@ bool Session::Start(std::wstring& failure) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-    return g_session ? g_session->Handle(window, message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+    if (!g_session) return DefWindowProcW(window, message, wParam, lParam);
+    return g_session->Handle(window, message, wParam, lParam);
   };
   wc.hInstance = instance_;
   wc.lpszClassName = kWindowClass;

@@ -89,7 +89,9 @@ Plan Watcher::Scan(const ActionObserver& observe) {
   return Carry(std::move(plan), observe);
 }
 
-void Watcher::Report(WindowHandle window, WatchClock::time_point now) { pending_.try_emplace(window, now + kWatchDebounce); }
+void Watcher::Report(WindowHandle window, WatchClock::time_point now) {
+  pending_.try_emplace(window, now + kWatchDebounce);
+}
 
 std::optional<WatchClock::time_point> Watcher::NextDue() const {
   std::optional<WatchClock::time_point> next;
