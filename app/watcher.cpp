@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -123,10 +124,12 @@ HICON MakePausedIcon(HICON icon) {
     const std::uint32_t grey = 128 + ((p >> 16 & 0xFF) * 30 + (p >> 8 & 0xFF) * 59 + (p & 0xFF) * 11) / 200;
     p = (p & 0xFF000000) | grey << 16 | grey << 8 | grey;
   }
-  const UniqueGdiObject<HBITMAP> grey(CreateCompatibleBitmap(screen, bitmap.bmWidth, bitmap.bmHeight));
-  const bool made = rows && grey &&
-                    SetDIBits(screen, grey.get(), 0, bitmap.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
+  // A DIB section keeps the alpha channel whatever the screen's depth.
+  void* bits = nullptr;
+  const UniqueGdiObject<HBITMAP> grey(CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const bool made = rows && grey && bits;
+  if (made) std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
   ICONINFO paused{TRUE, 0, 0, mask.get(), grey.get()};
   return made ? CreateIconIndirect(&paused) : nullptr;
 }
@@ -150,7 +153,7 @@ class Session {
  private:
   bool Begin(std::wstring& failure);
   bool LoadList(std::wstring& failure);
-  void Carried(const Plan& plan);
+  void Carried(const Plan& plan, bool firstOfLoad = false);
   void Act(const TerminationAction& action);
   void Tick(WatchClock::time_point now);
   void ReloadIfSaved();
@@ -214,8 +217,7 @@ bool Session::Begin(std::wstring& failure) {
   if (watcher_) watcher_->Load(TheTaskList());
   else watcher_ = std::make_unique<Watcher>(desktop_, TheTaskList(), GetCurrentProcessId());
   counts_.rejected = static_cast<int>(watcher_->InvalidEntries().size());
-  Carried(watcher_->RunOnce([this](const TerminationAction& a) { Act(a); }));
-  for (const int i : watcher_->InvalidEntries()) log_->Write(LogEntryLine(false, i, TheTaskList().At(i).Keyword));
+  Carried(watcher_->RunOnce([this](const TerminationAction& a) { Act(a); }), true);
   nextScan_ = WatchClock::now() + kWatchScanInterval;
   WatchFolder();
   return true;
@@ -240,6 +242,10 @@ bool Session::Start(std::wstring& failure) {
   // windows, and "/stop" and a later "/w" find it by its class.
   window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                             instance_, nullptr);
+  if (!window_) {
+    Finish();
+    return false;
+  }
   const int small = GetSystemMetrics(SM_CXSMICON);
   icon_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, small, small, 0)));
   if (icon_) pausedIcon_.reset(MakePausedIcon(icon_.get()));
@@ -255,7 +261,7 @@ bool Session::Start(std::wstring& failure) {
         0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     if (hook) hooks_.push_back(hook);
   }
-  return window_ != nullptr;
+  return true;
 }
 
 void Session::Act(const TerminationAction& action) {
@@ -267,11 +273,14 @@ void Session::Act(const TerminationAction& action) {
   log_->Write(LogActionLine(action), !close);
 }
 
-// After the actions of one test or scan: the guard's outcomes and the entries cut short, each
-// entry once per load.
-void Session::Carried(const Plan& plan) {
+// After the actions of one test or scan, in the order "/e" writes them: the guard's outcomes,
+// after a load's first run the entries rejected, then those cut short, each once per load.
+void Session::Carried(const Plan& plan, bool firstOfLoad) {
   for (const TerminationAction& action : plan.actions) {
     if (action.protectedProcess) log_->Write(LogOutcomeLine(action, L"protected"), false);
+  }
+  for (const int i : firstOfLoad ? watcher_->InvalidEntries() : std::vector<int>()) {
+    log_->Write(LogEntryLine(false, i, TheTaskList().At(i).Keyword), false);
   }
   for (const int i : watcher_->TakeCutShort()) {
     ++counts_.cutShort;
@@ -415,7 +424,10 @@ void Session::UpdateIcon(DWORD message) {
   tip += notReloaded_ ? std::wstring(texts::kWatchTipNotReloaded)
                       : texts::kWatchTipEnded + std::to_wstring(ended_) + texts::kWatchTipEndedTail;
   lstrcpynW(data.szTip, tip.c_str(), ARRAYSIZE(data.szTip));
-  if (!Shell_NotifyIconW(message, &data) && message == NIM_MODIFY) Shell_NotifyIconW(NIM_ADD, &data);
+  if (!Shell_NotifyIconW(message, &data) && message == NIM_MODIFY) {  // Explorer was not there yet
+    message = NIM_ADD;
+    Shell_NotifyIconW(message, &data);
+  }
   if (message == NIM_ADD) {
     data.uVersion = NOTIFYICON_VERSION_4;
     Shell_NotifyIconW(NIM_SETVERSION, &data);
