@@ -359,7 +359,7 @@ int Session::Loop() {
                                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (handles && woke == WAIT_OBJECT_0) {
       if (!FindNextChangeNotification(change)) change_.reset();
-      if (!reloadAt_) reloadAt_ = now + kReloadSettle;
+      if (!reloadAt_) reloadAt_ = WatchClock::now() + kReloadSettle;
     }
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
