@@ -1,7 +1,11 @@
 // What became of each action: options that set the wait, exit codes, outcomes over a fake desktop.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/start_form.h"
+#include "engine/outcome.h"
+#include "tests/support/fake_desktop.h"
 
 namespace nagitome {
 namespace {
@@ -31,7 +35,8 @@ TEST(RunOptionsTest, SwitchesAfterTheListInAnyOrderAndCase) {
     EXPECT_EQ(WaitSeconds(options), c.waitSeconds) << testing::PrintToString(c.arguments);
   }
   const auto never = [](const std::wstring&) { return false; };
-  const StartForm form = ReadStartForm({L"N.exe", L"/e", L"l", L"/force", L"2", L"/wait", L"x"}, false, L"", never);
+  const std::vector<std::wstring> arguments = {L"N.exe", L"/e", L"l", L"/force", L"2", L"/wait", L"x"};
+  const StartForm form = ReadStartForm(arguments, false, L"", never);
   EXPECT_EQ(form, (StartForm{StartAction::Run, L"l", L"", false, L"", {}, 2, L"/wait"}));
 }
 
@@ -46,6 +51,91 @@ TEST(RunOptionsTest, ExitCodesTakeTheirPrecedence) {
   for (const auto& c : cases) {
     EXPECT_EQ(RunExitCode(c.notLoaded, c.entryFailed, c.targetLeft, c.logFailed), c.code) << c.code;
   }
+}
+
+// Window 1 of process 10 ("t"), one entry that closes or kills it: each outcome, with its taskkill's exit
+// code, the fake clock when the wait ended and what was asked of the desktop.
+TEST(OutcomeTest, EachActionIsJudgedWithinTheDeadline) {
+  using D = FakeDesktop;
+  const OutcomeTimes wait{5000, {}};
+  const OutcomeTimes force{5000, 1000};
+  const struct {
+    const char* name;
+    bool kill;
+    OutcomeTimes times;
+    std::function<void(D&)> script;
+    std::string expected;
+  } cases[] = {
+      {"closes", false, wait, [](D& d) { d.closesAfter[1] = 30; }, "closed @40 close 1"},
+      {"ignores", false, wait, [](D&) {}, "still open @5000 close 1"},
+      {"prompts", false, wait, [](D& d) { d.promptsOnClose.insert(1); }, "prompting @5000 close 1"},
+      {"hangs", false, wait, [](D& d) { d.hung.insert(1); }, "not responding @5000 close 1"},
+      {"higher level", false, wait, [](D& d) { d.postResults[1] = PostResult::Denied; }, "denied @0 close 1"},
+      {"window went", false, wait, [](D& d) { d.postResults[1] = PostResult::Gone; }, "gone @0 close 1"},
+      {"process went", false, wait, [](D& d) { d.gone.insert(10); }, "gone @0"},
+      {"process ends", false, wait, [](D& d) { d.endsAt[10] = 50; }, "closed @50 close 1"},
+      {"not checked", false, {0, {}}, [](D&) {}, "not checked @0 close 1"},
+      {"forced", false, force, [](D&) {}, "forced ended\t0 @1010 close 1 kill 10"},
+      {"prompt kept", false, force, [](D& d) { d.promptsOnClose.insert(1); }, "prompting @5000 close 1"},
+      {"force denied", false, force, [](D& d) { d.taskkillCodes[10] = 128; },
+       "forced denied\t128 @1010 close 1 kill 10"},
+      {"force fails", false, force, [](D& d) { d.survivesKill.insert(10); },
+       "forced still running\t0 @5000 close 1 kill 10"},
+      {"critical", false, force, [](D& d) { d.critical[10] = true; }, "still open @5000 close 1"},
+      {"killed", true, wait, [](D&) {}, "ended\t0 @10 kill 10"},
+      {"kill denied", true, wait, [](D& d) { d.taskkillCodes[10] = 128; }, "denied\t128 @10 kill 10"},
+      {"ended first", true, wait, [](D& d) { d.endsAt[10] = 5; }, "ended @5 kill 10"},
+      {"survives", true, wait, [](D& d) { d.survivesKill.insert(10); }, "still running\t0 @5000 kill 10"},
+      {"no command", true, wait, [](D& d) { d.taskkillFails = true; }, "not started @0 kill 10"},
+      {"kill went", true, wait, [](D& d) { d.gone.insert(10); }, "gone @0"},
+      {"guarded", true, wait, [](D& d) { d.critical[10] = true; }, "protected @0"},
+  };
+  for (const auto& c : cases) {
+    FakeDesktop desk;
+    desk.AddProcess(10, L"\\Device\\p.exe");
+    desk.AddWindow(1, 10, L"t", L"C");
+    c.script(desk);
+    TaskList list;
+    const EndMethod method = c.kill ? EndMethod::Taskkill : EndMethod::CloseWindow;
+    list.ReplaceEntries({{method, MatchTarget::WindowTitle, MatchMethod::Wildcard, L"t"}});
+    const Plan plan = PreviewTermination(list, desk);
+    Outcomes outcomes = CarryOut(plan, desk, c.times);
+    AwaitOutcomes(outcomes, desk);
+    ASSERT_EQ(outcomes.Results().size(), 1u) << c.name;
+    const ActionOutcome& result = outcomes.Results()[0];
+    std::string got(OutcomeWord(result.outcome).begin(), OutcomeWord(result.outcome).end());
+    if (result.exitCode) got += "\t" + std::to_string(*result.exitCode);
+    got += " @" + std::to_string(desk.now);
+    for (const std::string& action : desk.actions) got += " " + action;
+    EXPECT_EQ(got, c.expected) << c.name;
+  }
+}
+
+// Two windows of one process, one closing: the wait lasts until the other's deadline, and a process
+// that ends takes every action on it along.
+TEST(OutcomeTest, ActionsOnOneProcessShareItsEnd) {
+  FakeDesktop desk;
+  desk.AddWindow(1, 10, L"t", L"C");
+  desk.AddWindow(2, 10, L"t", L"C");
+  desk.AddWindow(3, 20, L"t", L"C");
+  desk.closesAfter[1] = 10;
+  desk.endsAt[20] = 3000;
+  TaskList list;
+  list.ReplaceEntries({{EndMethod::CloseWindow, MatchTarget::WindowTitle, MatchMethod::Wildcard, L"t"},
+                       {EndMethod::Taskkill, MatchTarget::WindowTitle, MatchMethod::Wildcard, L"t"}});
+  const Plan plan = PreviewTermination(list, desk);
+  desk.survivesKill.insert(10);
+  desk.survivesKill.insert(20);
+  Outcomes outcomes = CarryOut(plan, desk, {5000, {}});
+  AwaitOutcomes(outcomes, desk);
+  std::vector<Outcome> got;
+  for (const ActionOutcome& result : outcomes.Results()) got.push_back(result.outcome);
+  const std::vector<Outcome> expected = {Outcome::Closed,       Outcome::StillOpen,    Outcome::Closed,
+                                         Outcome::StillRunning, Outcome::StillRunning, Outcome::Ended};
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(desk.now, 5000);
+  EXPECT_TRUE(LeftRunning(Outcome::ForcedDenied));
+  EXPECT_FALSE(LeftRunning(Outcome::Protected));
 }
 
 }  // namespace
