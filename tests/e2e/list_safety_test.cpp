@@ -97,7 +97,7 @@ TEST_F(ListSafetyTest, NoReportOrLogIsWrittenOverTheList) {
     const Ran preview = Run(L"/p " + Quote(list_) + L" " + Quote(spelled));
     EXPECT_EQ(preview.code, 3u);
     EXPECT_TRUE(OneLine(preview.error)) << preview.error;
-    const Ran run = Run(L"/e " + Quote(list_) + L" /log " + Quote(spelled));
+    const Ran run = Run(L"/e " + Quote(list_) + L" /log " + Quote(spelled) + L" /wait 0");
     EXPECT_EQ(run.code, 3u);
     EXPECT_EQ(run.error, "");
     ++runs;

@@ -3,8 +3,11 @@
 
 #include <functional>
 
+#include "app/run_log.h"
 #include "app/start_form.h"
 #include "engine/outcome.h"
+#include "engine/run_warning.h"
+#include "tasks/texts.h"
 #include "tests/support/fake_desktop.h"
 
 namespace nagitome {
@@ -88,6 +91,7 @@ TEST(OutcomeTest, EachActionIsJudgedWithinTheDeadline) {
       {"survives", true, wait, [](D& d) { d.survivesKill.insert(10); }, "still running\t0 @5000 kill 10"},
       {"no command", true, wait, [](D& d) { d.taskkillFails = true; }, "not started @0 kill 10"},
       {"kill went", true, wait, [](D& d) { d.gone.insert(10); }, "gone @0"},
+      {"ended, held", true, wait, [](D& d) { d.endsAt[10] = 0; }, "gone @0"},
       {"guarded", true, wait, [](D& d) { d.critical[10] = true; }, "protected @0"},
   };
   for (const auto& c : cases) {
@@ -136,6 +140,23 @@ TEST(OutcomeTest, ActionsOnOneProcessShareItsEnd) {
   EXPECT_EQ(desk.now, 5000);
   EXPECT_TRUE(LeftRunning(Outcome::ForcedDenied));
   EXPECT_FALSE(LeftRunning(Outcome::Protected));
+}
+
+// The log's outcome and end lines, and the interactive run's group of what was left.
+TEST(OutcomeTest, TheLogAndTheWarningNameWhatWasLeft) {
+  const TerminationAction kill{.entryIndex = 1, .endMethod = EndMethod::Taskkill, .processId = 42};
+  EXPECT_EQ(LogOutcomeLine(kill, L"denied", 128), L"outcome\t42\t2\tdenied\t128");
+  RunCounts counts;
+  counts.outcomes[static_cast<int>(Outcome::Closed)] = 2;
+  counts.outcomes[static_cast<int>(Outcome::ForcedDenied)] = 1;
+  const std::wstring end =
+      L"end\tcloses 0\tkills 0\trejected 0\tcut short 0\tclosed 2\tforced denied 1\texit 4";
+  EXPECT_EQ(LogEndLine(counts, 4), end);
+  const std::vector<LeftTarget> left = {{0, L"memo", Outcome::Prompting}, {2, L"x.exe", Outcome::Denied}};
+  const std::wstring expected = std::wstring(texts::kLeftRunningHeader) + L"\n\n1" + texts::kInvalidRegexRow +
+                                L"memo（" + texts::kOutcomePrompting + L"）\n3" + texts::kInvalidRegexRow +
+                                L"x.exe（" + texts::kOutcomeDenied + L"）";
+  EXPECT_EQ(RunWarningMessage(TaskList(), {}, left), expected);
 }
 
 }  // namespace
