@@ -168,17 +168,16 @@ void Outcomes::Poll() {
   }
   if (times_.forceMs && now >= start_ + *times_.forceMs && !deadline) {
     for (std::size_t i = 0; i < actions_.size(); ++i) {
+      if (results_[i].outcome != Outcome::Pending || !actions_[i].close) continue;
       Process& p = processes_[actions_[i].process];
-      if (results_[i].outcome == Outcome::Pending && actions_[i].close && !p.forced) Force(p, dialogs);
+      if (!p.forced) Force(p, dialogs);
     }
   }
   if (!deadline) return;
   for (std::size_t i = 0; i < actions_.size(); ++i) {
     if (results_[i].outcome != Outcome::Pending) continue;
-    const Action& a = actions_[i];
-    if (a.forced) {
-      JudgeTaskkill(i, true);
-    } else if (Prompting(processes_[a.process].id, dialogs)) {
+    const Action& a = actions_[i];  // a window still there: every taskkill is judged by now
+    if (Prompting(processes_[a.process].id, dialogs)) {
       results_[i].outcome = Outcome::Prompting;
     } else {
       results_[i].outcome = desktop_->Responds(a.window) ? Outcome::StillOpen : Outcome::NotResponding;
@@ -191,8 +190,8 @@ std::int64_t Outcomes::NextDeadline() const {
   for (std::size_t i = 0; i < actions_.size(); ++i) {
     const Action& a = actions_[i];
     if (results_[i].outcome != Outcome::Pending || !a.close || a.forced) continue;
+    // Looked for often enough that the force time needs no deadline of its own.
     next = std::min(next, desktop_->Now() + kWindowPollMs);
-    if (times_.forceMs && !processes_[a.process].forced) next = std::min(next, start_ + *times_.forceMs);
   }
   return next;
 }
