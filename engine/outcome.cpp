@@ -11,9 +11,8 @@ constexpr std::int64_t kWindowPollMs = 20;
 constexpr std::size_t kNoProcess = static_cast<std::size_t>(-1);
 
 constexpr std::wstring_view kWords[kOutcomeCount] = {
-    L"",          L"closed",      L"ended",       L"prompting",    L"not responding",
-    L"still open", L"still running", L"denied",    L"gone",         L"not started",
-    L"protected", L"not checked", L"forced ended", L"forced still running", L"forced denied"};
+    L"", L"closed", L"ended", L"prompting", L"not responding", L"still open", L"still running", L"denied", L"gone",
+    L"not started", L"protected", L"not checked", L"forced ended", L"forced still running", L"forced denied"};
 
 }  // namespace
 

@@ -21,7 +21,8 @@ TEST(OutcomeRunTest, TheRunWaitsForWhatItAskedAndForcesOnlyWhatIgnoresIt) {
   TempFolder folder;
   const std::wstring u = UniqueSuffix();
   const std::wstring list = folder.File(L"list.txt");
-  const std::wstring log = folder.File(L"run.log");
+  int runs = 0;
+  const auto logOf = [&](int run) { return folder.File(L"run" + std::to_wstring(run) + L".log"); };
   std::deque<WindowProbe> p;
   // A probe of class and image name+u; the entry that closes its window, or kills it by name.
   const auto probe = [&](const std::wstring& name, WindowProbeOptions options, bool kill = false) {
@@ -33,7 +34,7 @@ TEST(OutcomeRunTest, TheRunWaitsForWhatItAskedAndForcesOnlyWhatIgnoresIt) {
   const auto run = [&](const std::vector<TaskEntry>& entries, const std::wstring& options, DWORD code,
                        const std::vector<std::string>& expected) {
     ASSERT_TRUE(WriteFileBytes(list, EncodeTaskList(entries)));
-    DeleteFileW(log.c_str());
+    const std::wstring log = logOf(++runs);
     ChildProcess nagitome;
     const std::wstring arguments = L"/e " + Quote(list) + L" /log " + Quote(log) + options;
     ASSERT_TRUE(nagitome.Start(WindowsPath(L"" NAGITOME_EXE), arguments));
@@ -73,7 +74,7 @@ TEST(OutcomeRunTest, TheRunWaitsForWhatItAskedAndForcesOnlyWhatIgnoresIt) {
   // second after the run's start line.
   probe(L"Slow", {});
   const TaskEntry cut{E::CloseWindow, T::WindowTitle, MatchMethod::RegexCaseSensitive, L"(a*)*\\1[b]"};
-  const TaskEntry gone = probe(L"Gone", {.count = 0, .exitOn = log}, true);
+  const TaskEntry gone = probe(L"Gone", {.count = 0, .exitOn = logOf(2)}, true);
   run({cut, cut, cut, ignores, prompts, gone}, L" /FORCE 1 /wait 3", 1, {
       "outcome\t\t4\tforced ended",
       "outcome\t\t5\tprompting",
