@@ -98,7 +98,9 @@ class ChildProcess {
 
 struct WindowProbeOptions {
   bool ignoreClose = false;
-  int count = 1;  // 0: a process without windows
+  int count = 1;                  // 0: a process without windows
+  const wchar_t* onClose = L"";   // "--prompt-on-close", "--hang-on-close"
+  std::wstring exitOn = {};       // a log: gone half a second after its start line
 };
 
 struct WindowProbe {
@@ -124,7 +126,8 @@ inline bool StartWindowProbe(const TempFolder& folder, WindowProbe& probe, const
   probe.resultFile = exe + L".txt";
   const std::wstring arguments = Quote(title) + L" " + Quote(className) + L" " + Quote(probe.resultFile) +
                                  L" --count " + std::to_wstring(options.count) +
-                                 (options.ignoreClose ? L" --ignore-close" : L"");
+                                 (options.ignoreClose ? L" --ignore-close " : L" ") + options.onClose +
+                                 (options.exitOn.empty() ? L"" : L" --exit-on " + Quote(options.exitOn));
   const auto cameUp = [&] {
     return ReadFileBytes(probe.resultFile).find("ready") != std::string::npos || !probe.process.Running();
   };
