@@ -8,6 +8,8 @@
 #include "app/run_log_file.h"
 #include "app/start_form.h"
 #include "app/window_station.h"
+#include "engine/outcome.h"
+#include "engine/run_warning.h"
 #include "engine/win32/win32_desktop.h"
 #include "tasks/document.h"
 #include "tasks/file_store.h"
@@ -22,6 +24,7 @@ namespace nagitome {
 namespace {
 
 int g_exitCode = 0;
+constexpr std::int64_t kInteractiveWaitMs = 5000;
 
 // After a bad command line the editor still shows the blank entry, as New would, so that
 // nothing acts on an editor that was never loaded.
@@ -69,16 +72,26 @@ void RunUnattended(const StartForm& form, const StartHooks& hooks) {
 
   RunCounts counts;
   Win32Desktop desktop;
-  const Plan plan = RunTermination(TheTaskList(), desktop, [&](const TerminationAction& action) {
+  const RunOptions options{form.logAsked, form.log, form.waitSeconds, form.forceSeconds, form.badOption};
+  std::optional<std::int64_t> forceMs;
+  if (form.forceSeconds) forceMs = *form.forceSeconds * 1000LL;
+  const OutcomeTimes times{WaitSeconds(options) * 1000LL, forceMs};
+  const Plan plan = PreviewTermination(TheTaskList(), desktop);
+  Outcomes outcomes = CarryOut(plan, desktop, times, [&](const TerminationAction& action) {
     // A close takes effect only after the run, but a taskkill may end this very process: what
     // was done so far is on disk before one starts.
     const bool close = action.endMethod == EndMethod::CloseWindow;
     if (!action.protectedProcess) ++(close ? counts.closes : counts.kills);
     log.Write(LogActionLine(action), !close);
   });
-  // A taskkill the guard kept from starting: what keeps Windows running is never ended.
-  for (const TerminationAction& action : plan.actions) {
-    if (action.protectedProcess) log.Write(LogOutcomeLine(action, L"protected"), false);
+  log.Flush();
+  AwaitOutcomes(outcomes, desktop);
+  bool targetLeft = false;
+  for (std::size_t i = 0; i < plan.actions.size(); ++i) {
+    const ActionOutcome& result = outcomes.Results()[i];
+    log.Write(LogOutcomeLine(plan.actions[i], OutcomeWord(result.outcome), result.exitCode), false);
+    ++counts.outcomes[static_cast<int>(result.outcome)];
+    targetLeft = targetLeft || LeftRunning(result.outcome);
   }
   const TerminationReport& report = plan.report;
   for (const int i : report.invalidEntries) log.Write(LogEntryLine(false, i, TheTaskList().At(i).Keyword), false);
@@ -86,9 +99,9 @@ void RunUnattended(const StartForm& form, const StartHooks& hooks) {
   counts.rejected = static_cast<int>(report.invalidEntries.size());
   counts.cutShort = static_cast<int>(report.gaveUpEntries.size());
   const bool entryFailed = counts.rejected + counts.cutShort > 0;
-  g_exitCode = RunExitCode(false, entryFailed, false, log.Failed());
+  g_exitCode = RunExitCode(false, entryFailed, targetLeft, log.Failed());
   log.Write(LogEndLine(counts, g_exitCode));
-  g_exitCode = RunExitCode(false, entryFailed, false, log.Failed());  // the end line itself may not get through
+  g_exitCode = RunExitCode(false, entryFailed, targetLeft, log.Failed());  // the end line itself may not get through
   hooks.endDialog(g_exitCode);
 }
 
@@ -109,9 +122,12 @@ void InterpretCommandLine(bool startWithRecent, const StartHooks& hooks) {
   InterpretArguments(CommandLineArguments(), startWithRecent, hooks);
 }
 
-TerminationReport RunTaskList() {
+RunResult RunTaskList() {
   static Win32Desktop desktop;
-  return RunTermination(TheTaskList(), desktop).report;
+  const Plan plan = PreviewTermination(TheTaskList(), desktop);
+  Outcomes outcomes = CarryOut(plan, desktop, {kInteractiveWaitMs, std::nullopt});
+  AwaitOutcomes(outcomes, desktop);
+  return {plan.report, LeftTargets(plan, outcomes)};
 }
 
 void InterpretArguments(const std::vector<std::wstring>& arguments, bool startWithRecent, const StartHooks& hooks) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/termination.h"
+#include "ui/main_dialog.h"
 
 namespace nagitome {
 
@@ -22,8 +22,8 @@ void InterpretCommandLine(bool startWithRecent, const StartHooks& hooks);
 // The same for arguments already split (argument 0 is the program itself).
 void InterpretArguments(const std::vector<std::wstring>& arguments, bool startWithRecent, const StartHooks& hooks);
 
-// The task list over the real desktop.
-TerminationReport RunTaskList();
+// The task list over the real desktop, what did not end waited for.
+RunResult RunTaskList();
 
 // The process command line, split as the system splits it.
 std::vector<std::wstring> CommandLineArguments();

@@ -37,10 +37,14 @@ std::wstring LogActionLine(const TerminationAction& action) {
          L"\t" + EscapeReportText(action.matchedText);
 }
 
-std::wstring LogOutcomeLine(const TerminationAction& action, std::wstring_view outcome) {
+std::wstring LogOutcomeLine(const TerminationAction& action, std::wstring_view outcome,
+                            std::optional<std::uint32_t> exitCode) {
   const std::wstring target = action.endMethod == EndMethod::CloseWindow ? L"0x" + HandleHex(action.window)
                                                                          : std::to_wstring(action.processId);
-  return L"outcome\t" + target + L"\t" + std::to_wstring(action.entryIndex + 1) + L"\t" + std::wstring(outcome);
+  std::wstring line = L"outcome\t" + target + L"\t" + std::to_wstring(action.entryIndex + 1) + L"\t" +
+                      std::wstring(outcome);
+  if (exitCode) line += L"\t" + std::to_wstring(*exitCode);
+  return line;
 }
 
 std::wstring LogEntryLine(bool cutShort, int entryIndex, std::wstring_view keyword) {
@@ -53,9 +57,13 @@ std::wstring LogBadOptionLine(std::wstring_view option) { return L"bad option\t"
 std::wstring LogNotLoadedLine(std::wstring_view message) { return L"not loaded\t" + EscapeReportText(message); }
 
 std::wstring LogEndLine(const RunCounts& c, int exitCode) {
-  return L"end\tcloses " + std::to_wstring(c.closes) + L"\tkills " + std::to_wstring(c.kills) + L"\trejected " +
-         std::to_wstring(c.rejected) + L"\tcut short " + std::to_wstring(c.cutShort) + L"\texit " +
-         std::to_wstring(exitCode);
+  std::wstring line = L"end\tcloses " + std::to_wstring(c.closes) + L"\tkills " + std::to_wstring(c.kills) +
+                     L"\trejected " + std::to_wstring(c.rejected) + L"\tcut short " + std::to_wstring(c.cutShort);
+  for (int i = 0; i < kOutcomeCount; ++i) {
+    if (c.outcomes[i] == 0) continue;
+    line += L"\t" + std::wstring(OutcomeWord(static_cast<Outcome>(i))) + L" " + std::to_wstring(c.outcomes[i]);
+  }
+  return line + L"\texit " + std::to_wstring(exitCode);
 }
 
 }  // namespace nagitome

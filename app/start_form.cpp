@@ -33,7 +33,7 @@ RunOptions ReadRunOptions(const std::vector<std::wstring>& arguments, std::size_
     const bool wait = IsSwitch(argument, L"wait");
     if (wait || IsSwitch(argument, L"force")) {
       std::optional<int> seconds = Seconds(next(i), wait ? 0 : 1, 60);
-      if (!seconds && options.badOption.empty()) options.badOption = argument;
+      if (!seconds) options.badOption = argument;
       (wait ? options.waitSeconds : options.forceSeconds) = seconds;
       if (seconds) ++i;
     } else if (IsSwitch(argument, L"log")) {

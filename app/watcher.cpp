@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -16,6 +17,7 @@
 #include "app/run_log_file.h"
 #include "app/start_form.h"
 #include "app/window_station.h"
+#include "engine/outcome.h"
 #include "engine/report_text.h"
 #include "engine/watch.h"
 #include "engine/win32/win32_desktop.h"
@@ -86,6 +88,13 @@ FileStamp StampOf(const std::wstring& path) {
 
 std::wstring Quote(const std::wstring& text) { return L"\"" + text + L"\""; }
 
+OutcomeTimes TimesOf(const Options& options) {
+  const RunOptions run{options.logAsked, options.log, options.waitSeconds, options.forceSeconds, {}};
+  std::optional<std::int64_t> forceMs;
+  if (options.forceSeconds) forceMs = *options.forceSeconds * 1000LL;
+  return {WaitSeconds(run) * 1000LL, forceMs};
+}
+
 std::wstring ExePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
@@ -153,7 +162,9 @@ class Session {
  private:
   bool Begin(std::wstring& failure);
   bool LoadList(std::wstring& failure);
-  void Carried(const Plan& plan, bool firstOfLoad = false);
+  void Carried(WatchPass&& pass, bool firstOfLoad = false);
+  void Judged(const WatchPass& pass);
+  void PollOutcomes(bool toTheEnd);
   void Act(const TerminationAction& action);
   void Tick(WatchClock::time_point now);
   void ReloadIfSaved();
@@ -173,7 +184,8 @@ class Session {
   std::unique_ptr<RunLogFile> log_;
   RunCounts counts_;
   int ended_ = 0;  // windows closed and processes ended, for the tip
-  bool paused_ = false, notReloaded_ = false, finished_ = true;
+  bool paused_ = false, notReloaded_ = false, finished_ = true, targetLeft_ = false;
+  std::list<WatchPass> passes_;  // carried out, outcomes pending
   int exitCode_ = 0;
   HWND window_ = nullptr;
   std::vector<HWINEVENTHOOK> hooks_;
@@ -208,14 +220,15 @@ bool Session::Begin(std::wstring& failure) {
   log_->Write(LogStartLine(options_.list, L"" NAGITOME_VERSION_STRING, GetCurrentProcessId()));
   finished_ = false;
   counts_ = {};
+  targetLeft_ = false;
   if (!LoadList(failure)) {
     log_->Write(LogNotLoadedLine(failure));
     notReloaded_ = watcher_ != nullptr;
     return false;
   }
   notReloaded_ = false;
-  if (watcher_) watcher_->Load(TheTaskList());
-  else watcher_ = std::make_unique<Watcher>(desktop_, TheTaskList(), GetCurrentProcessId());
+  watcher_ = std::make_unique<Watcher>(desktop_, TheTaskList(), GetCurrentProcessId(), kRegexBudgetPerEntry,
+                                       TimesOf(options_));
   counts_.rejected = static_cast<int>(watcher_->InvalidEntries().size());
   Carried(watcher_->RunOnce([this](const TerminationAction& a) { Act(a); }), true);
   nextScan_ = WatchClock::now() + kWatchScanInterval;
@@ -266,19 +279,13 @@ bool Session::Start(std::wstring& failure) {
 
 void Session::Act(const TerminationAction& action) {
   const bool close = action.endMethod == EndMethod::CloseWindow;
-  if (!action.protectedProcess) {
-    ++(close ? counts_.closes : counts_.kills);
-    ++ended_;
-  }
+  if (!action.protectedProcess) ++(close ? counts_.closes : counts_.kills);
   log_->Write(LogActionLine(action), !close);
 }
 
-// After the actions of one test or scan, in the order "/e" writes them: the guard's outcomes,
-// after a load's first run the entries rejected, then those cut short, each once per load.
-void Session::Carried(const Plan& plan, bool firstOfLoad) {
-  for (const TerminationAction& action : plan.actions) {
-    if (action.protectedProcess) log_->Write(LogOutcomeLine(action, L"protected"), false);
-  }
+// After the actions of one test or scan: after a load's first run the entries rejected, then
+// those cut short, each once per load. The outcomes follow as they are judged.
+void Session::Carried(WatchPass&& pass, bool firstOfLoad) {
   for (const int i : firstOfLoad ? watcher_->InvalidEntries() : std::vector<int>()) {
     log_->Write(LogEntryLine(false, i, TheTaskList().At(i).Keyword), false);
   }
@@ -287,7 +294,46 @@ void Session::Carried(const Plan& plan, bool firstOfLoad) {
     log_->Write(LogEntryLine(true, i, TheTaskList().At(i).Keyword), false);
   }
   log_->Flush();
-  if (!plan.actions.empty()) UpdateIcon(NIM_MODIFY);
+  if (pass.plan.actions.empty()) return;
+  passes_.push_back(std::move(pass));
+  PollOutcomes(false);
+}
+
+// One outcome line per action, in their order, once every action of the pass has its outcome.
+void Session::Judged(const WatchPass& pass) {
+  for (std::size_t i = 0; i < pass.plan.actions.size(); ++i) {
+    const ActionOutcome& result = pass.outcomes.Results()[i];
+    log_->Write(LogOutcomeLine(pass.plan.actions[i], OutcomeWord(result.outcome), result.exitCode), false);
+    ++counts_.outcomes[static_cast<int>(result.outcome)];
+    targetLeft_ = targetLeft_ || LeftRunning(result.outcome);
+    const Outcome o = result.outcome;
+    if (o == Outcome::Closed || o == Outcome::Ended || o == Outcome::ForcedEnded || o == Outcome::NotChecked) {
+      ++ended_;
+    }
+  }
+  log_->Flush();
+  UpdateIcon(NIM_MODIFY);
+}
+
+// Judges what can be judged now; toTheEnd waits for the rest (without taking messages: the end
+// line is being written).
+void Session::PollOutcomes(bool toTheEnd) {
+  for (auto pass = passes_.begin(); pass != passes_.end();) {
+    for (pass->outcomes.Poll(); toTheEnd && !pass->outcomes.Done(); pass->outcomes.Poll()) {
+      std::vector<HANDLE> handles;
+      for (const ProcessToken token : pass->outcomes.WaitTokens()) handles.push_back(reinterpret_cast<HANDLE>(token));
+      handles.resize(std::min<std::size_t>(handles.size(), MAXIMUM_WAIT_OBJECTS));
+      const auto wait = std::clamp<std::int64_t>(pass->outcomes.NextDeadline() - desktop_.Now(), 0, 1000);
+      if (handles.empty()) Sleep(static_cast<DWORD>(wait));
+      else WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, static_cast<DWORD>(wait));
+    }
+    if (!pass->outcomes.Done()) {
+      ++pass;
+      continue;
+    }
+    Judged(*pass);
+    pass = passes_.erase(pass);
+  }
 }
 
 void Session::WatchFolder() {
@@ -352,13 +398,23 @@ int Session::Loop() {
     auto wake = nextScan_;
     if (const auto due = watcher_->NextDue(); due && !paused_ && *due < wake) wake = *due;
     if (reloadAt_ && *reloadAt_ < wake) wake = *reloadAt_;
+    // The change notification first, then the processes and commands outcomes wait on.
+    std::vector<HANDLE> handles;
+    if (change_) handles.push_back(change_.get());
+    for (const WatchPass& pass : passes_) {
+      wake = std::min(wake, now + std::chrono::milliseconds(pass.outcomes.NextDeadline() - desktop_.Now()));
+      for (const ProcessToken token : pass.outcomes.WaitTokens()) handles.push_back(reinterpret_cast<HANDLE>(token));
+    }
+    if (handles.size() > MAXIMUM_WAIT_OBJECTS - 1) {  // the rest are looked at every 100 ms
+      handles.resize(MAXIMUM_WAIT_OBJECTS - 1);
+      wake = std::min(wake, now + std::chrono::milliseconds(100));
+    }
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake - now).count();
-    const HANDLE change = change_.get();
-    const DWORD handles = change_ ? 1 : 0;
-    const DWORD woke = MsgWaitForMultipleObjectsEx(handles, &change, wait > 0 ? static_cast<DWORD>(wait) : 0,
-                                                   QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (handles && woke == WAIT_OBJECT_0) {
-      if (!FindNextChangeNotification(change)) change_.reset();
+    const DWORD woke = MsgWaitForMultipleObjectsEx(static_cast<DWORD>(handles.size()), handles.data(),
+                                                   wait > 0 ? static_cast<DWORD>(wait) : 0, QS_ALLINPUT,
+                                                   MWMO_INPUTAVAILABLE);
+    if (change_ && woke == WAIT_OBJECT_0) {
+      if (!FindNextChangeNotification(change_.get())) change_.reset();
       if (!reloadAt_) reloadAt_ = WatchClock::now() + kReloadSettle;
     }
     MSG msg;
@@ -367,6 +423,7 @@ int Session::Loop() {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
+    PollOutcomes(false);
     if (window_) Tick(WatchClock::now());
   }
 }
@@ -375,10 +432,11 @@ int Session::Loop() {
 void Session::Finish() {
   if (finished_) return;
   finished_ = true;
+  PollOutcomes(true);
   const bool notLoaded = exitCode_ == 2, entryFailed = counts_.rejected + counts_.cutShort > 0;
-  exitCode_ = RunExitCode(notLoaded, entryFailed, false, log_->Failed());
+  exitCode_ = RunExitCode(notLoaded, entryFailed, targetLeft_, log_->Failed());
   log_->Write(LogEndLine(counts_, exitCode_));
-  exitCode_ = RunExitCode(notLoaded, entryFailed, false, log_->Failed());  // the end line itself may fail
+  exitCode_ = RunExitCode(notLoaded, entryFailed, targetLeft_, log_->Failed());  // the end line itself may fail
 }
 
 // A later "/w": its list and log replace ours, as if this watcher had been started with them.

@@ -4,6 +4,8 @@
 #include <iterator>
 #include <unordered_map>
 
+#include "engine/outcome.h"
+
 namespace nagitome {
 
 namespace {
@@ -33,14 +35,14 @@ void TestWindow(RuleSet& rules, int index, const WindowInfo& window, std::vector
   const std::wstring& text = WindowText(window, entry.MatchTarget);
   if (text.empty() || !rules.Matches(index, text)) return;
   actions.push_back({index, entry.EndMethod, entry.MatchTarget, text, window.window, window.processId,
-                     window.processName});
+                     window.processName, false, window.title, window.className});
 }
 
 void TestProcess(RuleSet& rules, int index, const ProcessInfo& process, std::vector<TerminationAction>& actions) {
   const TaskEntry& entry = rules.Entry(index);
   if (process.processName.empty() || !rules.Matches(index, process.processName)) return;
   actions.push_back({index, entry.EndMethod, entry.MatchTarget, process.processName, 0, process.processId,
-                     process.processName});
+                     process.processName, false, {}, {}});
 }
 
 }  // namespace
@@ -110,18 +112,9 @@ void GuardPlan(Plan& plan, Desktop& desktop) {
   }
 }
 
-void CarryOut(const Plan& plan, Desktop& desktop, const ActionObserver& observe) {
-  for (const TerminationAction& action : plan.actions) {
-    if (observe) observe(action);
-    if (action.protectedProcess) continue;
-    if (action.endMethod == EndMethod::Taskkill) desktop.StartTaskkill(action.processId);
-    else desktop.PostClose(action.window);
-  }
-}
-
 Plan RunTermination(const TaskList& list, Desktop& desktop, const ActionObserver& observe) {
   Plan plan = PreviewTermination(list, desktop);
-  CarryOut(plan, desktop, observe);
+  CarryOut(plan, desktop, {0, std::nullopt}, observe);
   return plan;
 }
 

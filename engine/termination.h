@@ -30,6 +30,8 @@ struct TerminationAction {
   std::uint32_t processId = 0;
   std::wstring_view processName;  // into the window or process it was found in; may be empty
   bool protectedProcess = false;  // a taskkill that is never started: its process keeps Windows running
+  std::wstring_view title;        // the matched window's title and class; empty for a process
+  std::wstring_view className;
 };
 using ActionObserver = std::function<void(const TerminationAction&)>;
 
@@ -60,11 +62,8 @@ bool KeepsWindowsRunning(std::uint32_t processId, std::optional<bool> critical, 
 // process.
 void GuardPlan(Plan& plan, Desktop& desktop);
 
-// Each action is shown to observe (when set), then asked of the desktop; a protected one is
-// only shown.
-void CarryOut(const Plan& plan, Desktop& desktop, const ActionObserver& observe = {});
-
-// The run: a fresh snapshot, the plan of the list over it, carried out.
+// The run: a fresh snapshot, the plan of the list over it, carried out (CarryOut, outcome.h)
+// without checking outcomes.
 Plan RunTermination(const TaskList& list, Desktop& desktop, const ActionObserver& observe = {});
 
 // The same plan over a fresh snapshot, guarded, carried out by nobody.

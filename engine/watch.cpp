@@ -7,8 +7,8 @@
 namespace nagitome {
 
 Watcher::Watcher(Desktop& desktop, const TaskList& list, std::uint32_t ownProcessId,
-                 std::chrono::milliseconds regexBudget)
-    : desktop_(desktop), ownProcessId_(ownProcessId), budget_(regexBudget) {
+                 std::chrono::milliseconds regexBudget, OutcomeTimes times)
+    : desktop_(desktop), ownProcessId_(ownProcessId), budget_(regexBudget), times_(times) {
   Load(list);
 }
 
@@ -20,7 +20,7 @@ void Watcher::Load(const TaskList& list) {
   processes_.clear();
 }
 
-Plan Watcher::RunOnce(const ActionObserver& observe) {
+WatchPass Watcher::RunOnce(const ActionObserver& observe) {
   Snapshot snapshot = TakeSnapshot(desktop_);
   std::erase_if(snapshot.windows, [&](const WindowInfo& w) { return w.processId == ownProcessId_; });
   ++scan_;
@@ -41,7 +41,7 @@ bool Watcher::Claim(WindowHandle window, const std::wstring& title) {
   return true;
 }
 
-Plan Watcher::Scan(const ActionObserver& observe) {
+WatchPass Watcher::Scan(const ActionObserver& observe) {
   ++scan_;
   auto snapshot = std::make_shared<Snapshot>();
   std::unordered_map<std::uint32_t, std::wstring> names;
@@ -111,8 +111,8 @@ std::vector<WindowHandle> Watcher::TakeDue(WatchClock::time_point now) {
   return due;
 }
 
-Plan Watcher::Test(RawWindow&& raw, const ActionObserver& observe) {
-  if (raw.processId == ownProcessId_ || !Claim(raw.handle, raw.title)) return {};
+WatchPass Watcher::Test(RawWindow&& raw, const ActionObserver& observe) {
+  if (raw.processId == ownProcessId_ || !Claim(raw.handle, raw.title)) return Carry({}, observe);
   auto snapshot = std::make_shared<Snapshot>();
   const std::uint32_t processId = raw.processId;
   snapshot->windows.push_back(DescribeWindow(std::move(raw), ProcessImageName(desktop_, processId)));
@@ -126,10 +126,10 @@ Plan Watcher::Test(RawWindow&& raw, const ActionObserver& observe) {
 
 std::vector<int> Watcher::TakeCutShort() { return std::exchange(cutShort_, {}); }
 
-Plan Watcher::Carry(Plan plan, const ActionObserver& observe) {
+WatchPass Watcher::Carry(Plan plan, const ActionObserver& observe) {
   GuardPlan(plan, desktop_);
-  CarryOut(plan, desktop_, observe);
-  return plan;
+  Outcomes outcomes = CarryOut(plan, desktop_, times_, observe);
+  return {std::move(plan), std::move(outcomes)};
 }
 
 void Watcher::NoteCutShort() {

@@ -14,6 +14,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/outcome.h"
 #include "engine/termination.h"
 
 namespace nagitome {
@@ -26,19 +27,26 @@ inline constexpr std::chrono::milliseconds kWatchDebounce{100};
 // The safety net: what no event reported (a rename under Wine, a new process) is found by then.
 inline constexpr std::chrono::seconds kWatchScanInterval{2};
 
+// One pass of the watcher: the plan it carried out and what is becoming of each action, for the
+// owner's loop to poll.
+struct WatchPass {
+  Plan plan;
+  Outcomes outcomes;
+};
+
 class Watcher {
  public:
   // Windows of ownProcessId are never looked at: the watcher's own window and its tray menu.
   Watcher(Desktop& desktop, const TaskList& list, std::uint32_t ownProcessId,
-          std::chrono::milliseconds regexBudget = kRegexBudgetPerEntry);
+          std::chrono::milliseconds regexBudget = kRegexBudgetPerEntry, OutcomeTimes times = {});
 
   // A new load: its rules replace the old ones, and everything is tested again by them.
   void Load(const TaskList& list);
   // The list over the whole desktop as "/e" runs it; what it saw counts as tested.
-  Plan RunOnce(const ActionObserver& observe = {});
+  WatchPass RunOnce(const ActionObserver& observe = {});
   // Windows new or retitled since they were last tested and processes not seen before, each
   // tested; those that are gone are forgotten.
-  Plan Scan(const ActionObserver& observe = {});
+  WatchPass Scan(const ActionObserver& observe = {});
 
   // A hook named the window: due kWatchDebounce after this first report, later ones join it.
   void Report(WindowHandle window, WatchClock::time_point now);
@@ -46,7 +54,7 @@ class Watcher {
   // The windows due by now; they leave the queue.
   std::vector<WindowHandle> TakeDue(WatchClock::time_point now);
   // One window a hook named, as read now: tested unless it was tested with this title.
-  Plan Test(RawWindow&& window, const ActionObserver& observe = {});
+  WatchPass Test(RawWindow&& window, const ActionObserver& observe = {});
 
   const std::vector<int>& InvalidEntries() const { return rules_->InvalidEntries(); }
   // Entries cut short since the load that were not taken yet: each is reported once per load.
@@ -62,12 +70,13 @@ class Watcher {
     std::uint64_t scan = 0;
   };
   bool Claim(WindowHandle window, const std::wstring& title);
-  Plan Carry(Plan plan, const ActionObserver& observe);
+  WatchPass Carry(Plan plan, const ActionObserver& observe);
   void NoteCutShort();
 
   Desktop& desktop_;
   std::uint32_t ownProcessId_;
   std::chrono::milliseconds budget_;
+  OutcomeTimes times_;
   std::unique_ptr<RuleSet> rules_;
   std::vector<bool> cutShortTaken_;
   std::vector<int> cutShort_;  // not taken yet

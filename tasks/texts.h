@@ -64,6 +64,23 @@ inline constexpr wchar_t kInvalidRegexRow[] = L" 行目: ";  // "<n> 行目: <ke
 inline constexpr wchar_t kInvalidRegexMoreBefore[] = L"ほか ";  // "ほか <n> 件": and n more
 inline constexpr wchar_t kInvalidRegexMoreAfter[] = L" 件";
 inline constexpr wchar_t kReadmeName[] = L"Readme.txt";
+// The run's third group: what is left after the wait, "<n> 行目: <title> （<outcome>）".
+inline constexpr wchar_t kLeftRunningHeader[] =
+    L"次のものは待っても終了しませんでした。";  // the following did not end within the wait
+inline constexpr wchar_t kOutcomeBefore[] = L"（";  // fullwidth parentheses around the outcome
+inline constexpr wchar_t kOutcomeAfter[] = L"）";
+inline constexpr wchar_t kOutcomePrompting[] =
+    L"確認の画面を表示中";  // showing a confirmation box (e.g. "save changes?")
+inline constexpr wchar_t kOutcomeNotResponding[] = L"応答なし";  // not responding
+inline constexpr wchar_t kOutcomeStillOpen[] = L"閉じられずに残っています";  // left open, not closed
+inline constexpr wchar_t kOutcomeStillRunning[] = L"終了せずに動いています";  // still running, not ended
+inline constexpr wchar_t kOutcomeDenied[] = L"アクセスが拒否されました";  // access was denied
+inline constexpr wchar_t kOutcomeNotStarted[] =
+    L"taskkill を起動できませんでした";  // taskkill could not be started
+inline constexpr wchar_t kOutcomeForcedStillRunning[] =
+    L"強制終了しても動いています";  // still running after the forced end
+inline constexpr wchar_t kOutcomeForcedDenied[] =
+    L"強制終了が拒否されました";  // the forced end was denied
 
 // Task list view columns.
 inline constexpr wchar_t kColumnEndMethod[] = L"終了方法";  // end method

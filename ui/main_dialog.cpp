@@ -33,6 +33,7 @@ struct MainDialog {
   HINSTANCE instance = nullptr;
   MainDialogServices services;
   bool ownedDialogOpen = false;  // About or the preview runs over us: commands are ignored meanwhile
+  bool running = false;          // a run waits for its outcomes: the dialog only repaints meanwhile
   ListViewWrapper view;
 };
 
@@ -99,9 +100,19 @@ void HandleDroppedFiles(HDROP drop) {
   RefreshTaskListView();
 }
 
-void RunCommand(const MainDialog& d) {
-  const TerminationReport report = d.services.run();
-  const std::wstring message = RunWarningMessage(TheTaskList(), report);
+// The run waits for its outcomes with the dialog alive: the button off and the wait cursor on.
+void RunCommand(MainDialog& d, HWND dialog) {
+  const HWND button = GetDlgItem(dialog, IDC_RUN);
+  const bool hadFocus = GetFocus() == button;
+  d.running = true;
+  EnableWindow(button, FALSE);
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  const RunResult result = d.services.run();
+  d.running = false;
+  EnableWindow(button, TRUE);
+  if (hadFocus) SetFocus(button);
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+  const std::wstring message = RunWarningMessage(TheTaskList(), result.report, result.left);
   if (!message.empty()) ShowMessage(message, MessageIcon::Warning);
 }
 
@@ -190,7 +201,7 @@ bool OnCommand(MainDialog& d, HWND dialog, int id) {
       else SaveTaskListFile(CurrentFilePath());
       return true;
     case IDC_FILE_SAVE_AS: ShowSaveAsDialog(); return true;
-    case IDC_RUN: RunCommand(d); return true;
+    case IDC_RUN: RunCommand(d, dialog); return true;
     case IDC_ENTRY_NEW: RunEntryCommand(d.view, EntryCommand::Insert); return true;
     case IDC_ENTRY_DELETE: RunEntryCommand(d.view, EntryCommand::Delete); return true;
     case IDC_ENTRY_UP: RunEntryCommand(d.view, EntryCommand::Up); return true;
@@ -228,7 +239,7 @@ INT_PTR HandleMessage(MainDialog& d, HWND dialog, UINT message, WPARAM wParam, L
       OnInitDialog(d, dialog);
       return TRUE;
     case WM_COMMAND:
-      if (d.ownedDialogOpen) return TRUE;
+      if (d.ownedDialogOpen || d.running) return TRUE;
       return OnCommand(d, dialog, LOWORD(wParam)) ? TRUE : FALSE;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -238,15 +249,22 @@ INT_PTR HandleMessage(MainDialog& d, HWND dialog, UINT message, WPARAM wParam, L
       return TRUE;
     }
     case WM_CONTEXTMENU:
-      if (reinterpret_cast<HWND>(wParam) != GetDlgItem(dialog, IDC_TASK_LIST_VIEW)) return FALSE;
+      if (d.running || reinterpret_cast<HWND>(wParam) != GetDlgItem(dialog, IDC_TASK_LIST_VIEW)) return FALSE;
       ShowTaskListMenu(dialog, reinterpret_cast<HWND>(wParam), lParam);
       return TRUE;
     case WM_CLOSE:
-      d.services.writeSettings(IsChecked(IDC_START_RECENT));
+      // Never shown ("/e", whose wait may pass a close to us on): no settings of a session to keep.
+      if (IsWindowVisible(dialog)) d.services.writeSettings(IsChecked(IDC_START_RECENT));
       EndDialog(dialog, 0);
       return TRUE;
     case WM_DROPFILES:
-      HandleDroppedFiles(reinterpret_cast<HDROP>(wParam));
+      if (d.running) DragFinish(reinterpret_cast<HDROP>(wParam));
+      else HandleDroppedFiles(reinterpret_cast<HDROP>(wParam));
+      return TRUE;
+    case WM_SETCURSOR:
+      if (!d.running) return FALSE;
+      SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+      SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_DPICHANGED:
       PostMessageW(dialog, kDpiChangeDone, LOWORD(wParam), 0);
@@ -287,7 +305,7 @@ void NewTaskListCommand() {
 }
 
 INT_PTR RunMainDialog(HINSTANCE instance, const MainDialogServices& services) {
-  MainDialog dialog{instance, services, false, {}};
+  MainDialog dialog{instance, services, false, false, {}};
   const INT_PTR result = RunDialog<MainDialog, HandleMessage>(instance, IDD_MAIN, nullptr, dialog);
   SetTitleSink({});
   SetMainWindow(nullptr);

@@ -6,9 +6,16 @@
 
 #include <string>
 
+#include "engine/run_warning.h"
 #include "engine/termination.h"
 
 namespace nagitome {
+
+// What a run leaves to tell: entries rejected or cut short, targets that did not end.
+struct RunResult {
+  TerminationReport report;
+  std::vector<LeftTarget> left;
+};
 
 // What the dialog needs from the application shell, which sits above it.
 struct MainDialogServices {
@@ -16,7 +23,7 @@ struct MainDialogServices {
   void (*writeSettings)(bool startWithRecent) = nullptr;
   void (*interpretCommandLine)(bool startWithRecent) = nullptr;
   std::wstring (*readmePath)() = nullptr;
-  TerminationReport (*run)() = nullptr;          // the task list over the real desktop
+  RunResult (*run)() = nullptr;                  // the task list over the real desktop, waited for
 };
 
 // Runs the dialog modally; returns when it ends, after the list view is destroyed.

@@ -21,8 +21,8 @@ class WindowsOnly final : public nagitome::Desktop {
   }
   bool EnumerateProcessIds(std::uint32_t*, std::uint32_t, std::uint32_t&) override { return false; }
   std::wstring ProcessImagePath(std::uint32_t processId) override { return real_.ProcessImagePath(processId); }
-  void PostClose(nagitome::WindowHandle) override {}
-  void StartTaskkill(std::uint32_t) override {}
+  nagitome::PostResult PostClose(nagitome::WindowHandle) override { return nagitome::PostResult::Posted; }
+  nagitome::ProcessToken StartTaskkill(std::uint32_t) override { return 0; }
 
  private:
   nagitome::Win32Desktop real_;

@@ -4,6 +4,7 @@
 #include <psapi.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tasks/task_entry.h"
@@ -83,16 +84,97 @@ std::optional<bool> Win32Desktop::ProcessCritical(std::uint32_t processId) {
 
 std::wstring Win32Desktop::SystemFolder() { return SystemDirectory(); }
 
-void Win32Desktop::PostClose(WindowHandle window) {
-  PostMessageW(reinterpret_cast<HWND>(window), WM_CLOSE, 0, 0);
+PostResult Win32Desktop::PostClose(WindowHandle window) {
+  if (PostMessageW(reinterpret_cast<HWND>(window), WM_CLOSE, 0, 0)) return PostResult::Posted;
+  return GetLastError() == ERROR_INVALID_WINDOW_HANDLE ? PostResult::Gone : PostResult::Denied;
 }
 
-void Win32Desktop::StartTaskkill(std::uint32_t processId) {
+// Its process is kept, so that its exit code can be read; a console nobody sees.
+ProcessToken Win32Desktop::StartTaskkill(std::uint32_t processId) {
   const std::wstring interpreter = SystemCommandInterpreter();
-  if (interpreter.empty()) return;
+  if (interpreter.empty()) return 0;
   const std::wstring folder = SystemDirectory();
-  const std::wstring parameters = L"/c taskkill /f /pid " + std::to_wstring(processId);
-  ShellExecuteW(nullptr, L"open", interpreter.c_str(), parameters.c_str(), folder.c_str(), SW_HIDE);
+  std::wstring command = L"\"" + interpreter + L"\" /c taskkill /f /pid " + std::to_wstring(processId);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(interpreter.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      folder.c_str(), &startup, &started)) {
+    return 0;
+  }
+  CloseHandle(started.hThread);
+  return reinterpret_cast<ProcessToken>(started.hProcess);
+}
+
+HeldProcess Win32Desktop::HoldProcess(std::uint32_t processId) {
+  const HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (process) return {reinterpret_cast<ProcessToken>(process), false};
+  return {0, GetLastError() == ERROR_INVALID_PARAMETER};  // no such process; else one we may not watch
+}
+
+void Win32Desktop::Release(ProcessToken token) { CloseHandle(reinterpret_cast<HANDLE>(token)); }
+
+std::optional<std::uint32_t> Win32Desktop::EndedWith(ProcessToken token) {
+  const auto process = reinterpret_cast<HANDLE>(token);
+  DWORD code = 0;
+  if (!token || WaitForSingleObject(process, 0) != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &code)) return {};
+  return code;
+}
+
+bool Win32Desktop::WindowStillThere(WindowHandle window, std::uint32_t processId, std::wstring_view className) {
+  const auto hwnd = reinterpret_cast<HWND>(window);
+  DWORD owner = 0;
+  if (!IsWindow(hwnd) || !GetWindowThreadProcessId(hwnd, &owner) || owner != processId) return false;
+  wchar_t name[kTextBufferUnits] = {};
+  GetClassNameW(hwnd, name, kTextBufferUnits);
+  return className == name;
+}
+
+std::vector<std::pair<WindowHandle, std::uint32_t>> Win32Desktop::VisibleDialogs() {
+  std::vector<std::pair<WindowHandle, std::uint32_t>> dialogs;
+  EnumWindows([](HWND hwnd, LPARAM param) {
+    wchar_t name[8] = {};
+    DWORD owner = 0;
+    if (IsWindowVisible(hwnd) && GetClassNameW(hwnd, name, 8) && !lstrcmpW(name, L"#32770") &&
+        GetWindowThreadProcessId(hwnd, &owner)) {
+      reinterpret_cast<std::vector<std::pair<WindowHandle, std::uint32_t>>*>(param)->emplace_back(
+          reinterpret_cast<WindowHandle>(hwnd), owner);
+    }
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&dialogs));
+  return dialogs;
+}
+
+bool Win32Desktop::Responds(WindowHandle window) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(reinterpret_cast<HWND>(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &result) != 0;
+}
+
+std::uint32_t Win32Desktop::OwnProcessId() { return GetCurrentProcessId(); }
+
+std::int64_t Win32Desktop::Now() { return static_cast<std::int64_t>(GetTickCount64()); }
+
+void Win32Desktop::Wait(const std::vector<ProcessToken>& tokens, std::int64_t deadline) {
+  // One wait takes at most 63 handles besides the message queue: beyond them, look again soon.
+  std::vector<HANDLE> handles;
+  for (std::size_t i = 0; i < tokens.size() && i < MAXIMUM_WAIT_OBJECTS - 1; ++i) {
+    handles.push_back(reinterpret_cast<HANDLE>(tokens[i]));
+  }
+  std::int64_t timeout = std::max<std::int64_t>(0, deadline - Now());
+  if (tokens.size() > handles.size()) timeout = std::min<std::int64_t>(timeout, 20);
+  MsgWaitForMultipleObjectsEx(static_cast<DWORD>(handles.size()), handles.data(), static_cast<DWORD>(timeout),
+                              QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {  // for the loop that waits on it
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
 }
 
 std::wstring SystemDirectory() {

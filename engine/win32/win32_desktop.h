@@ -14,8 +14,18 @@ class Win32Desktop final : public Desktop {
   std::optional<bool> ProcessCritical(std::uint32_t processId) override;
   std::wstring ProcessWin32Path(std::uint32_t processId) override;
   std::wstring SystemFolder() override;
-  void PostClose(WindowHandle window) override;
-  void StartTaskkill(std::uint32_t processId) override;
+  PostResult PostClose(WindowHandle window) override;
+  ProcessToken StartTaskkill(std::uint32_t processId) override;
+  HeldProcess HoldProcess(std::uint32_t processId) override;
+  void Release(ProcessToken token) override;
+  std::optional<std::uint32_t> EndedWith(ProcessToken token) override;
+  bool WindowStillThere(WindowHandle window, std::uint32_t processId, std::wstring_view className) override;
+  std::vector<std::pair<WindowHandle, std::uint32_t>> VisibleDialogs() override;
+  bool Responds(WindowHandle window) override;
+  std::uint32_t OwnProcessId() override;
+  std::int64_t Now() override;
+  // Messages that come meanwhile are dispatched: the program's own windows stay alive.
+  void Wait(const std::vector<ProcessToken>& tokens, std::int64_t deadline) override;
 };
 
 // "<system directory>\cmd.exe", so that no cmd.exe planted beside the program or on the search

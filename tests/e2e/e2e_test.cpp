@@ -173,22 +173,23 @@ TEST_F(CommandLineTest, TheLogNamesEveryEvent) {
   ASSERT_TRUE(CopyFileW(exe_.c_str(), selfExe.c_str(), TRUE));
   const std::wstring log = folder_.File(L"run.log");
   const std::string hour = LocalHour();
-  const Ran run = Run(L"/e " + Quote(list) + L" /LOG " + Quote(log));
+  const Ran run = Run(L"/e " + Quote(list) + L" /LOG " + Quote(log) + L" /wait 0");
   const Ran notLoaded = Run(L"/e " + Quote(missing) + L" /log " + Quote(log), {.answer = true});
   const Ran killed = Run(L"/e " + Quote(self) + L" /log " + Quote(log), {.exe = selfExe});
   Lines lines = LogLines(log, {hour, LocalHour()});
   // The run that ends itself may still log its end before the kill lands.
-  ASSERT_GE(lines.size(), 10u);
-  lines.resize(10);
-  EXPECT_TRUE(lines[6].starts_with("not loaded\t")) << lines[6];  // the message is the host tests'
-  lines[6] = "not loaded";
+  ASSERT_GE(lines.size(), 11u);
+  lines.resize(11);
+  EXPECT_TRUE(lines[7].starts_with("not loaded\t")) << lines[7];  // the message is the host tests'
+  lines[7] = "not loaded";
   const std::string version = "\t" NAGITOME_VERSION "\tpid ";
   EXPECT_EQ(lines, (Lines{
       "start\t" + Escaped(list) + version + std::to_string(run.pid),
       "close\t0x" + window + "\t1\t" + Narrow(slow.imageName) + "\tSlow" + n,
+      "outcome\t0x" + window + "\t1\tnot checked",
       "rejected\t3\t(x" + n,
       "cut short\t2\t(a*)*\\\\1[b]",
-      "end\tcloses 1\tkills 0\trejected 1\tcut short 1\texit 1",
+      "end\tcloses 1\tkills 0\trejected 1\tcut short 1\tnot checked 1\texit 1",
       "start\t" + Escaped(missing) + version + std::to_string(notLoaded.pid),
       "not loaded",
       "end\tcloses 0\tkills 0\trejected 0\tcut short 0\texit 2",
@@ -213,7 +214,8 @@ TEST_F(CommandLineTest, RunsSharingALogLeaveEveryLineWhole) {
   ASSERT_TRUE(LockFileEx(lock, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &range));
   ChildProcess runs[2];
   const std::string hour = LocalHour();
-  for (ChildProcess& run : runs) ASSERT_TRUE(run.Start(exe_, L"/e " + Quote(list) + L" /log " + Quote(log)));
+  const std::wstring arguments = L"/e " + Quote(list) + L" /log " + Quote(log) + L" /wait 0";
+  for (ChildProcess& run : runs) ASSERT_TRUE(run.Start(exe_, arguments));
   EXPECT_FALSE(runs[0].WaitForExit(3000));
   EXPECT_EQ(ReadFileBytes(log), "");
   UnlockFileEx(lock, 0, 1, 0, &range);
@@ -223,7 +225,8 @@ TEST_F(CommandLineTest, RunsSharingALogLeaveEveryLineWhole) {
   // Each line whole, stamped and ended (the literal lines are TheLogNamesEveryEvent's), by its kind.
   std::map<std::string, int> kinds;
   for (const std::string& line : LogLines(log, {hour, LocalHour()})) ++kinds[line.substr(0, line.find('\t'))];
-  EXPECT_EQ(kinds, (std::map<std::string, int>{{"close", 2 * kWindows}, {"end", 2}, {"start", 2}}));
+  EXPECT_EQ(kinds, (std::map<std::string, int>{{"close", 2 * kWindows}, {"end", 2}, {"outcome", 2 * kWindows},
+                                                {"start", 2}}));
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ TEST_F(ListSafetyTest, NoReportOrLogIsWrittenOverTheList) {
     EXPECT_EQ(preview.code, 3u) << testing::PrintToString(spelled);
     EXPECT_TRUE(OneLine(preview.error)) << preview.error;
   }
-  const Ran run = Run(L"/e " + Quote(list_) + L" /log " + Quote(link));
+  const Ran run = Run(L"/e " + Quote(list_) + L" /log " + Quote(link) + L" /wait 0");
   EXPECT_EQ(run.code, 3u);
   EXPECT_EQ(run.error, "");
   EXPECT_EQ(ReadFileBytes(list_), listBytes_);

@@ -12,13 +12,15 @@ using WatchTest = ExeTest;
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-// The log's lines without their stamps, start and close lines left out.
+// The log's lines without their stamps; start, close and outcome lines left out (the end line counts
+// the outcomes).
 std::vector<std::string> Lines(const std::wstring& path) {
   const std::string text = ReadFileBytes(path);
   static const std::regex line(R"(\S+\t([^\r]*)\r\n)");
   std::vector<std::string> lines;
   for (std::sregex_iterator i(text.begin(), text.end(), line), end; i != end; ++i) lines.push_back((*i)[1]);
-  std::erase_if(lines, [](const std::string& l) { return l.starts_with("close") || l.starts_with("start"); });
+  std::erase_if(lines, [](const std::string& l) { return l.starts_with("close") || l.starts_with("start") ||
+                                                       l.starts_with("outcome"); });
   return lines;
 }
 
@@ -64,8 +66,10 @@ TEST_F(WatchTest, EndsWhatAppearsOnceUntilStopped) {
   ASSERT_TRUE(logged("reload"));
   EXPECT_TRUE(closedOnce(probe(L"New" + u)));
 
-  const std::wstring forms[] = {L"/W " + Quote(list) + L" /log " + Quote(log2), L"/stop", L"/STOP"};
+  // Handed over with a force: a window that stays open has its process ended after a second.
+  const std::wstring forms[] = {L"/W " + Quote(list) + L" /force 1 /log " + Quote(log2), L"/stop", L"/STOP"};
   for (const std::wstring& form : forms) {
+    if (form == L"/stop") EXPECT_TRUE(probe(L"Ad" + u, {.ignoreClose = true})->process.WaitForExit(10000));
     ChildProcess second;
     ASSERT_TRUE(second.Start(exe_, form));
     EXPECT_TRUE(second.WaitForExit(10000));
@@ -79,9 +83,9 @@ TEST_F(WatchTest, EndsWhatAppearsOnceUntilStopped) {
   const std::string pid = std::to_string(probes_[5].process.id());
   const std::string kill = "taskkill\t" + pid + "\t2\t" + Narrow(killed) + "\t" + Narrow(killed);
   const std::string reload = "reload\t" + std::regex_replace(Narrow(list), std::regex(R"(\\)"), R"(\\)");
-  const std::string end = "end\tcloses 4\tkills 1\trejected 0\tcut short 2\texit 1";
+  const std::string end = "end\tcloses 4\tkills 1\trejected 0\tcut short 2\tclosed 4\tended 1\texit 1";
   EXPECT_EQ(Lines(log), (std::vector<std::string>{cut, kill, "pause", "resume", reload, cut, end}));
-  const std::string end2 = "end\tcloses 0\tkills 0\trejected 0\tcut short 1\texit 1";
+  const std::string end2 = "end\tcloses 1\tkills 0\trejected 0\tcut short 1\tforced ended 1\texit 1";
   EXPECT_EQ(Lines(log2), (std::vector<std::string>{cut, end2}));
 }
 

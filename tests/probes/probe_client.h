@@ -98,9 +98,11 @@ class ChildProcess {
 
 struct WindowProbeOptions {
   bool ignoreClose = false;
-  int count = 1;  // 0: a process without windows
+  int count = 1;                  // 0: a process without windows
+  const wchar_t* onClose = L"";   // "--prompt-on-close", "--hang-on-close"
+  std::wstring exitOn = {};       // a log: gone half a second after its start line
   int renameAfterMs = 0;
-  std::wstring renameTo = {};  // the first window's title after renameAfterMs
+  std::wstring renameTo = {};     // the first window's title after renameAfterMs
 };
 
 struct WindowProbe {
@@ -126,7 +128,8 @@ inline bool StartWindowProbe(const TempFolder& folder, WindowProbe& probe, const
   probe.resultFile = exe + L".txt";
   const std::wstring arguments = Quote(title) + L" " + Quote(className) + L" " + Quote(probe.resultFile) +
                                  L" --count " + std::to_wstring(options.count) +
-                                 (options.ignoreClose ? L" --ignore-close" : L"") +
+                                 (options.ignoreClose ? L" --ignore-close " : L" ") + options.onClose +
+                                 (options.exitOn.empty() ? L"" : L" --exit-on " + Quote(options.exitOn)) +
                                  (options.renameTo.empty() ? L"" : L" --rename " +
                                   std::to_wstring(options.renameAfterMs) + L" " + Quote(options.renameTo));
   const auto cameUp = [&] {

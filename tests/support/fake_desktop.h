@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,18 @@ class FakeDesktop : public Desktop {
   bool recordActions = true;
   std::vector<std::string> actions;             // "close <handle>", "kill <pid>", in call order
   std::vector<std::uint32_t> capacities;        // capacityBytes of each process enumeration
+  // Outcomes, on a clock that only Wait moves. Process tokens are pids, commands 1000 on.
+  std::int64_t now = 0;
+  std::map<std::uint32_t, std::int64_t> endsAt;          // when a process ends by itself
+  std::set<std::uint32_t> gone, survivesKill;
+  std::map<WindowHandle, std::int64_t> closesAfter;      // ms after its WM_CLOSE; missing: never
+  std::map<WindowHandle, PostResult> postResults;        // missing: posted
+  std::set<WindowHandle> promptsOnClose, hung;
+  std::map<std::uint32_t, std::uint32_t> taskkillCodes;  // missing: 0, the process ends with it
+  bool taskkillFails = false;
+  std::map<ProcessToken, std::pair<std::int64_t, std::uint32_t>> commands;  // ends at, exit code
+  std::map<WindowHandle, std::int64_t> windowGoneAt;
+  std::vector<std::pair<WindowHandle, std::uint32_t>> dialogs;
 
   void AddWindow(WindowHandle handle, std::uint32_t pid, std::wstring title, std::wstring className) {
     windows.push_back(RawWindow{handle, pid, std::move(title), std::move(className)});
@@ -61,11 +74,62 @@ class FakeDesktop : public Desktop {
     return win32Paths.contains(pid) ? win32Paths[pid] : std::wstring();
   }
   std::wstring SystemFolder() override { return systemFolder; }
-  void PostClose(WindowHandle window) override {
+  PostResult PostClose(WindowHandle window) override {
     if (recordActions) actions.push_back("close " + std::to_string(window));
+    if (postResults.contains(window)) return postResults[window];
+    if (closesAfter.contains(window)) windowGoneAt[window] = now + closesAfter[window];
+    if (promptsOnClose.contains(window)) dialogs.emplace_back(window + 500, OwnerOf(window));
+    return PostResult::Posted;
   }
-  void StartTaskkill(std::uint32_t pid) override {
+  ProcessToken StartTaskkill(std::uint32_t pid) override {
     if (recordActions) actions.push_back("kill " + std::to_string(pid));
+    if (taskkillFails) return 0;
+    const std::uint32_t code = taskkillCodes.contains(pid) ? taskkillCodes[pid] : 0;
+    if (code == 0 && !survivesKill.contains(pid)) EndAt(pid, now + 10);
+    const ProcessToken token = 1000 + commands.size();
+    commands[token] = {now + 10, code};
+    return token;
+  }
+  HeldProcess HoldProcess(std::uint32_t pid) override {
+    if (gone.contains(pid)) return {0, true};
+    return {pid, false};
+  }
+  std::optional<std::uint32_t> EndedWith(ProcessToken token) override {
+    if (commands.contains(token)) {
+      if (now < commands[token].first) return std::nullopt;
+      return commands[token].second;
+    }
+    const auto pid = static_cast<std::uint32_t>(token);
+    if (!endsAt.contains(pid) || now < endsAt[pid]) return std::nullopt;
+    return 1;
+  }
+  bool WindowStillThere(WindowHandle window, std::uint32_t pid, std::wstring_view) override {
+    const bool closed = windowGoneAt.contains(window) && now >= windowGoneAt[window];
+    return !closed && !EndedWith(pid) && OwnerOf(window) == pid;
+  }
+  std::vector<std::pair<WindowHandle, std::uint32_t>> VisibleDialogs() override { return dialogs; }
+  bool Responds(WindowHandle window) override { return !hung.contains(window); }
+  std::int64_t Now() override { return now; }
+  // Straight to the next thing that happens.
+  void Wait(const std::vector<ProcessToken>& tokens, std::int64_t deadline) override {
+    std::int64_t next = deadline;
+    for (const ProcessToken token : tokens) {
+      const auto pid = static_cast<std::uint32_t>(token);
+      if (commands.contains(token)) next = std::min(next, commands[token].first);
+      else if (endsAt.contains(pid)) next = std::min(next, endsAt[pid]);
+    }
+    now = std::max(now, next);
+  }
+
+ private:
+  std::uint32_t OwnerOf(WindowHandle window) const {
+    for (const RawWindow& w : windows) {
+      if (w.handle == window) return w.processId;
+    }
+    return 0;
+  }
+  void EndAt(std::uint32_t pid, std::int64_t at) {
+    if (!endsAt.contains(pid) || endsAt[pid] > at) endsAt[pid] = at;
   }
 };
 

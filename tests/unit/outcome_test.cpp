@@ -1,51 +1,101 @@
-// What became of each action: options that set the wait, exit codes, outcomes over a fake desktop.
+// What became of each action: the options that set the wait, exit codes, outcomes on a fake clock.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "app/run_log.h"
 #include "app/start_form.h"
+#include "engine/outcome.h"
+#include "engine/run_warning.h"
+#include "tasks/texts.h"
+#include "tests/support/fake_desktop.h"
 
 namespace nagitome {
 namespace {
 
-TEST(RunOptionsTest, SwitchesAfterTheListInAnyOrderAndCase) {
+TEST(RunOptionsTest, SwitchesFollowTheListInAnyOrderAndCase) {
   const struct {
     std::vector<std::wstring> arguments;
     RunOptions options;
-    int waitSeconds;
+    int wait;
   } cases[] = {
       {{}, {}, 5},
-      {{L"/WAIT", L"0"}, {false, L"", 0}, 0},
-      {{L"/force", L"60", L"x", L"/Log", L"r.log"}, {true, L"r.log", {}, 60}, 65},
+      {{L"/WAIT", L"0", L"x"}, {false, L"", 0}, 0},
+      {{L"/force", L"60", L"/Log", L"r.log"}, {true, L"r.log", {}, 60}, 65},
       {{L"/log", L"/wait", L"60", L"/force", L"1"}, {true, L"", 60, 1}, 60},
-      {{L"/wait", L"61"}, {false, L"", {}, {}, L"/wait"}, 5},
-      {{L"/wait", L"-1"}, {false, L"", {}, {}, L"/wait"}, 5},
       {{L"/Force", L"0"}, {false, L"", {}, {}, L"/Force"}, 5},
-      {{L"/force"}, {false, L"", {}, {}, L"/force"}, 5},
-      {{L"/force", L"1s", L"/wait", L"007"}, {false, L"", 7, {}, L"/force"}, 7},
-      {{L"/waits", L"9"}, {}, 5},
+      {{L"/wait", L"61", L"/wait", L"007"}, {false, L"", 7, {}, L"/wait"}, 7},
   };
   for (const auto& c : cases) {
-    std::vector<std::wstring> arguments = {L"Nagitome.exe", L"/e", L"l.txt"};
+    std::vector<std::wstring> arguments = {L"N.exe", L"/e", L"l"};
     arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
     const RunOptions options = ReadRunOptions(arguments, 3);
     EXPECT_EQ(options, c.options) << testing::PrintToString(c.arguments);
-    EXPECT_EQ(WaitSeconds(options), c.waitSeconds) << testing::PrintToString(c.arguments);
+    EXPECT_EQ(WaitSeconds(options), c.wait) << testing::PrintToString(c.arguments);
   }
-  const auto never = [](const std::wstring&) { return false; };
-  const StartForm form = ReadStartForm({L"N.exe", L"/e", L"l", L"/force", L"2", L"/wait", L"x"}, false, L"", never);
-  EXPECT_EQ(form, (StartForm{StartAction::Run, L"l", L"", false, L"", {}, 2, L"/wait"}));
+  EXPECT_EQ(RunExitCode(true, true, true, true), 2);
+  EXPECT_EQ(RunExitCode(false, true, true, true), 1);
+  EXPECT_EQ(RunExitCode(false, false, true, true), 4);
+  EXPECT_EQ(RunExitCode(false, false, false, true), 3);
 }
 
-TEST(RunOptionsTest, ExitCodesTakeTheirPrecedence) {
+// Window 1 of process 10, closed or killed: its outcome, the fake clock when the wait ended, and what
+// was asked of the desktop.
+TEST(OutcomeTest, EachActionIsJudgedWithinTheDeadline) {
+  using D = FakeDesktop;
+  const OutcomeTimes wait{5000, {}};
+  const OutcomeTimes force{5000, 1000};
   const struct {
-    bool notLoaded, entryFailed, targetLeft, logFailed;
-    int code;
+    bool kill;
+    OutcomeTimes times;
+    std::function<void(D&)> script;
+    std::string expected;
   } cases[] = {
-      {false, false, false, false, 0}, {true, true, true, true, 2}, {false, true, true, true, 1},
-      {false, false, true, true, 4},   {false, false, false, true, 3},
+      {false, wait, [](D& d) { d.closesAfter[1] = 30; }, "closed @40 close 1"},
+      {false, wait, [](D&) {}, "still open @5000 close 1"},
+      {false, wait, [](D& d) { d.promptsOnClose.insert(1); }, "prompting @5000 close 1"},
+      {false, wait, [](D& d) { d.hung.insert(1); }, "not responding @5000 close 1"},
+      {false, wait, [](D& d) { d.dialogs.emplace_back(9, 10); }, "still open @5000 close 1"},
+      {false, wait, [](D& d) { d.postResults[1] = PostResult::Denied; }, "denied @0 close 1"},
+      {false, wait, [](D& d) { d.postResults[1] = PostResult::Gone; }, "gone @0 close 1"},
+      {false, wait, [](D& d) { d.endsAt[10] = 50; }, "closed @50 close 1"},
+      {false, {0, {}}, [](D&) {}, "not checked @0 close 1"},
+      {false, force, [](D&) {}, "forced ended\t0 @1010 close 1 kill 10"},
+      {false, force, [](D& d) { d.promptsOnClose.insert(1); }, "prompting @5000 close 1"},
+      {false, force, [](D& d) { d.critical[10] = true; }, "still open @5000 close 1"},
+      {true, wait, [](D&) {}, "ended\t0 @10 kill 10"},
+      {true, wait, [](D& d) { d.taskkillCodes[10] = 128; }, "denied\t128 @10 kill 10"},
+      {true, wait, [](D& d) { d.survivesKill.insert(10); }, "still running\t0 @5000 kill 10"},
+      {true, wait, [](D& d) { d.taskkillFails = true; }, "not started @0 kill 10"},
+      {true, wait, [](D& d) { d.gone.insert(10); }, "gone @0"},
+      {true, wait, [](D& d) { d.endsAt[10] = 0; }, "gone @0"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(RunExitCode(c.notLoaded, c.entryFailed, c.targetLeft, c.logFailed), c.code) << c.code;
+    FakeDesktop desk;
+    desk.AddWindow(1, 10, L"t", L"C");
+    c.script(desk);
+    TaskList list;
+    const EndMethod method = c.kill ? EndMethod::Taskkill : EndMethod::CloseWindow;
+    list.ReplaceEntries({{method, MatchTarget::WindowTitle, MatchMethod::Wildcard, L"t"}});
+    const Plan plan = PreviewTermination(list, desk);
+    Outcomes outcomes = CarryOut(plan, desk, c.times);
+    AwaitOutcomes(outcomes, desk);
+    const ActionOutcome& result = outcomes.Results().at(0);
+    std::string got(OutcomeWord(result.outcome).begin(), OutcomeWord(result.outcome).end());
+    if (result.exitCode) got += "\t" + std::to_string(*result.exitCode);
+    got += " @" + std::to_string(desk.now);
+    for (const std::string& action : desk.actions) got += " " + action;
+    EXPECT_EQ(got, c.expected);
   }
+}
+
+// The log's outcome line with the taskkill's exit code; the warning's group of what was left.
+TEST(OutcomeTest, TheLogAndTheWarningNameWhatWasLeft) {
+  const TerminationAction kill{.entryIndex = 1, .endMethod = EndMethod::Taskkill, .processId = 42};
+  EXPECT_EQ(LogOutcomeLine(kill, L"denied", 128), L"outcome\t42\t2\tdenied\t128");
+  const std::wstring expected = std::wstring(texts::kLeftRunningHeader) + L"\n\n3" + texts::kInvalidRegexRow +
+                                L"memo（" + texts::kOutcomePrompting + L"）";
+  EXPECT_EQ(RunWarningMessage(TaskList(), {}, {{2, L"memo", Outcome::Prompting}}), expected);
 }
 
 }  // namespace
