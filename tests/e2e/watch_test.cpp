@@ -1,5 +1,5 @@
-// The watcher (/w) as a user starts it, against probe windows and processes: one watcher for the
-// whole story, then the forms that talk to it (a second /w, /stop).
+// The watcher (/w) against probe windows and processes: one watcher for the whole story, then the
+// forms that talk to it (a second /w, /stop).
 #include <regex>
 
 #include "exe_test.h"
@@ -66,7 +66,7 @@ TEST_F(WatchTest, EndsWhatAppearsOnceUntilStopped) {
   ASSERT_TRUE(logged("reload"));
   EXPECT_TRUE(closedOnce(probe(L"New" + u)));
 
-  // Handed over with a force: a window that stays open has its process ended after a second.
+  // Handed over with a force: a window left open has its process ended.
   const std::wstring forms[] = {L"/W " + Quote(list) + L" /force 1 /log " + Quote(log2), L"/stop", L"/STOP"};
   for (const std::wstring& form : forms) {
     if (form == L"/stop") EXPECT_TRUE(probe(L"Ad" + u, {.ignoreClose = true})->process.WaitForExit(10000));
