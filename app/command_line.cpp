@@ -144,6 +144,8 @@ void InterpretArguments(const std::vector<std::wstring>& arguments, bool startWi
     case StartAction::BadPath:
       return ReportBadCommandLine(texts::kBadCommandLinePath, hooks);
     case StartAction::Preview:  // handled before the dialog exists
+    case StartAction::Watch:
+    case StartAction::Stop:
     case StartAction::BadArguments:
       return ReportBadCommandLine(texts::kBadCommandLine, hooks);
   }

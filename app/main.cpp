@@ -6,6 +6,7 @@
 #include "app/command_line.h"
 #include "app/preview_command.h"
 #include "app/settings.h"
+#include "app/watcher.h"
 #include "tasks/task_list.h"
 #include "ui/main_dialog.h"
 #include "ui/message_box.h"
@@ -24,6 +25,7 @@ const bool g_initialized = [] {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // "/p" previews without ever creating a window, and asks nothing of the shell: no COM for it.
   if (const std::optional<int> code = nagitome::RunPreviewCommandLine()) return *code;
+  if (const std::optional<int> code = nagitome::RunWatchCommandLine(instance)) return *code;
   if (const std::optional<int> code = nagitome::UnseenEditorExitCode()) return *code;
   // Before the first window: COM in this thread's apartment, as ShellExecuteW (Readme, the home
   // page, taskkill) asks, and the list view's class.

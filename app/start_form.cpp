@@ -63,13 +63,16 @@ StartForm ReadStartForm(const std::vector<std::wstring>& arguments, bool startWi
     // "/e" or "/p" alone is a run or preview of no list, never a list named "/e".
     if (IsSwitch(arguments[1], L"e")) return {StartAction::Run};
     if (IsSwitch(arguments[1], L"p")) return {StartAction::Preview};
+    if (IsSwitch(arguments[1], L"w")) return {StartAction::Watch};
+    if (IsSwitch(arguments[1], L"stop")) return {StartAction::Stop};
     return {exists(arguments[1]) ? StartAction::Open : StartAction::BadPath, arguments[1]};
   }
   if (IsSwitch(arguments[1], L"p")) return {StartAction::Preview, arguments[2], arguments.size() >= 4 ? arguments[3] : L""};
-  if (!IsSwitch(arguments[1], L"e")) return {StartAction::BadArguments};
+  const bool watch = IsSwitch(arguments[1], L"w");
+  if (!watch && !IsSwitch(arguments[1], L"e")) return {StartAction::BadArguments};
   const RunOptions options = ReadRunOptions(arguments, 3);
-  return {StartAction::Run, arguments[2], L"", options.logAsked, options.log, options.waitSeconds,
-          options.forceSeconds, options.badOption};
+  return {watch ? StartAction::Watch : StartAction::Run, arguments[2], L"", options.logAsked, options.log,
+          options.waitSeconds, options.forceSeconds, options.badOption};
 }
 
 int RunExitCode(bool notLoaded, bool entryFailed, bool targetLeft, bool logFailed) {

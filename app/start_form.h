@@ -1,6 +1,6 @@
 // The command-line forms, read without acting: no argument, one task list path, "/e LIST
-// [/log FILE] [/wait N] [/force N]" (run once, exit) and "/p LIST [REPORT]" (preview); switches
-// in any case.
+// [/log FILE] [/wait N] [/force N]" (run once, exit), "/p LIST [REPORT]" (preview), "/w LIST" with
+// the same options (watch) and "/stop" (end the session's watcher); switches in any case.
 #pragma once
 
 #include <functional>
@@ -10,7 +10,7 @@
 
 namespace nagitome {
 
-enum class StartAction { New, Open, Run, Preview, BadPath, BadArguments };
+enum class StartAction { New, Open, Run, Preview, BadPath, BadArguments, Watch, Stop };
 
 // What follows the list of a run: "/log FILE", "/wait N" (0-60 s, 0: outcomes not checked) and
 // "/force N" (1-60 s), in any order; anything else is passed over.
@@ -31,10 +31,10 @@ int WaitSeconds(const RunOptions& options);
 struct StartForm {
   StartAction action = StartAction::New;
   std::wstring list = {}, report = {};  // report: "/p" only, empty for standard output
-  bool logAsked = false;                // "/e" with "/log": an empty log path cannot be written
+  bool logAsked = false;                // "/e" or "/w" with "/log": an empty log path cannot be written
   std::wstring log = {};
   std::optional<int> waitSeconds = {}, forceSeconds = {};
-  std::wstring badOption = {};          // "/e": runs nothing when set
+  std::wstring badOption = {};          // "/e", "/w": runs nothing when set
   bool operator==(const StartForm&) const = default;
 };
 

@@ -119,4 +119,19 @@ inline constexpr wchar_t kPreviewReportIsList[] =
     // the preview report would be written over the task list file itself
 inline constexpr wchar_t kStandardOutput[] = L"標準出力";  // standard output
 
+// The watcher (/w): its notification-area icon, the icon's menu, and the task list view's item.
+inline constexpr wchar_t kWatchThisList[] = L"このリストを監視";  // watch this list
+inline constexpr wchar_t kWatchTipWatching[] = L"Nagitome - 監視中: ";  // Nagitome - watching: <list>
+inline constexpr wchar_t kWatchTipPaused[] = L"Nagitome - 一時停止中: ";  // Nagitome - paused: <list>
+// "（終了 N 件）": (N ended)
+inline constexpr wchar_t kWatchTipEnded[] = L"（終了 ";
+inline constexpr wchar_t kWatchTipEndedTail[] = L" 件）";
+inline constexpr wchar_t kWatchTipNotReloaded[] =
+    L"（再読み込みに失敗: 前のルールで監視中）";  // (reload failed: still watching with the previous rules)
+inline constexpr wchar_t kWatchPause[] = L"一時停止";  // pause
+inline constexpr wchar_t kWatchResume[] = L"再開";  // resume
+inline constexpr wchar_t kWatchEdit[] = L"リストを編集";  // edit the list
+inline constexpr wchar_t kWatchAtLogon[] = L"ログオン時に開始";  // start at logon
+inline constexpr wchar_t kWatchExit[] = L"終了";  // exit
+
 }  // namespace nagitome::texts

@@ -10,7 +10,9 @@
 #include "engine/win32/win32_desktop.h"
 #include "resource.h"
 #include "tasks/document.h"
+#include "tasks/file_store.h"
 #include "tasks/task_file.h"
+#include "tasks/task_file_format.h"
 #include "tasks/task_list.h"
 #include "tasks/texts.h"
 #include "ui/about_dialog.h"
@@ -140,6 +142,37 @@ void PreviewCommand(MainDialog& d, HWND dialog, bool editedEntryOnly) {
   d.ownedDialogOpen = false;
 }
 
+// Whether the list in memory is what its file holds: a watcher reads the file, not the editor.
+bool SavedAndUnchanged() {
+  std::string bytes;
+  const std::wstring& path = CurrentFilePath();
+  if (path.empty() || ActiveFileStore().ReadAll(path, bytes) != ReadStatus::Ok) return false;
+  DecodedTaskList decoded = DecodeTaskList(bytes);
+  TaskList saved;
+  saved.ReplaceEntries(std::move(decoded.entries));
+  return decoded.accepted && saved.Entries() == TheTaskList().Entries();
+}
+
+// "Nagitome.exe /w LIST" as a process of its own, once the list is saved; a Save As cancelled or
+// a save that failed (and said so) starts nothing.
+void WatchCommand() {
+  if (!SavedAndUnchanged()) {
+    if (CurrentFilePath().empty()) ShowSaveAsDialog();
+    else SaveTaskListFile(CurrentFilePath());
+    if (!SavedAndUnchanged()) return;
+  }
+  std::wstring exe(kTextBufferUnits, L'\0');
+  exe.resize(GetModuleFileNameW(nullptr, exe.data(), kTextBufferUnits));
+  std::wstring command = L"\"" + exe + L"\" /w \"" + CurrentFilePath() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+  }
+}
+
 // At the pointer, or for the keyboard (position -1) under the selected row.
 void ShowTaskListMenu(HWND dialog, HWND view, LPARAM position) {
   POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
@@ -153,6 +186,7 @@ void ShowTaskListMenu(HWND dialog, HWND view, LPARAM position) {
   const HMENU menu = CreatePopupMenu();
   AppendMenuW(menu, MF_STRING, IDM_PREVIEW_EDITED, texts::kPreviewEditedEntry);
   AppendMenuW(menu, MF_STRING, IDM_PREVIEW_ALL, texts::kPreviewAllEntries);
+  AppendMenuW(menu, MF_STRING, IDM_WATCH_LIST, texts::kWatchThisList);
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, dialog, nullptr);
   DestroyMenu(menu);
 }
@@ -180,6 +214,7 @@ bool OnCommand(MainDialog& d, HWND dialog, int id) {
     case IDC_ABOUT: OpenAboutDialog(d, dialog); return true;
     case IDM_PREVIEW_EDITED: PreviewCommand(d, dialog, true); return true;
     case IDM_PREVIEW_ALL: PreviewCommand(d, dialog, false); return true;
+    case IDM_WATCH_LIST: WatchCommand(); return true;
     default: return false;
   }
 }

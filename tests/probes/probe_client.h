@@ -101,6 +101,8 @@ struct WindowProbeOptions {
   int count = 1;                  // 0: a process without windows
   const wchar_t* onClose = L"";   // "--prompt-on-close", "--hang-on-close"
   std::wstring exitOn = {};       // a log: gone half a second after its start line
+  int renameAfterMs = 0;
+  std::wstring renameTo = {};     // the first window's title after renameAfterMs
 };
 
 struct WindowProbe {
@@ -127,7 +129,9 @@ inline bool StartWindowProbe(const TempFolder& folder, WindowProbe& probe, const
   const std::wstring arguments = Quote(title) + L" " + Quote(className) + L" " + Quote(probe.resultFile) +
                                  L" --count " + std::to_wstring(options.count) +
                                  (options.ignoreClose ? L" --ignore-close " : L" ") + options.onClose +
-                                 (options.exitOn.empty() ? L"" : L" --exit-on " + Quote(options.exitOn));
+                                 (options.exitOn.empty() ? L"" : L" --exit-on " + Quote(options.exitOn)) +
+                                 (options.renameTo.empty() ? L"" : L" --rename " +
+                                  std::to_wstring(options.renameAfterMs) + L" " + Quote(options.renameTo));
   const auto cameUp = [&] {
     return ReadFileBytes(probe.resultFile).find("ready") != std::string::npos || !probe.process.Running();
   };

@@ -42,3 +42,10 @@
 #define IDM_PREVIEW_EDITED 3001
 #define IDM_PREVIEW_ALL 3002
 
+
+// The task list view's watch item and the watcher's notification-area menu.
+#define IDM_WATCH_LIST 3003
+#define IDM_WATCH_PAUSE 3101
+#define IDM_WATCH_EDIT 3102
+#define IDM_WATCH_AT_LOGON 3103
+#define IDM_WATCH_EXIT 3104
