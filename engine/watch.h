@@ -14,6 +14,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/outcome.h"
 #include "engine/termination.h"
 
 namespace nagitome {
