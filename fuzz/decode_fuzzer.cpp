@@ -8,20 +8,19 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace nagitome;
-  const auto check = [](bool condition) {
-    if (!condition) std::abort();
-  };
   const DecodedTaskList first = DecodeTaskList(std::string_view(reinterpret_cast<const char*>(data), size));
   if (!first.accepted) return 0;
   bool allWhole = true;
   for (const TaskEntry& e : first.entries) {
-    check(std::uint32_t(e.EndMethod) <= kEndMethodMax && std::uint32_t(e.MatchTarget) <= kMatchTargetMax &&
-          std::uint32_t(e.MatchMethod) <= kMatchMethodMax && e.Keyword.size() <= kMaxTextUnits);
+    if (std::uint32_t(e.EndMethod) > kEndMethodMax || std::uint32_t(e.MatchTarget) > kMatchTargetMax) {
+      std::abort();
+    }
+    if (std::uint32_t(e.MatchMethod) > kMatchMethodMax || e.Keyword.size() > kMaxTextUnits) std::abort();
     allWhole = allWhole && e.Keyword.size() <= 1017;
   }
   const std::string saved = EncodeTaskList(first.entries);
   const DecodedTaskList second = DecodeTaskList(saved);
-  check(second.accepted);
-  check(!allWhole || (second.entries == first.entries && EncodeTaskList(second.entries) == saved));
+  if (!second.accepted) std::abort();
+  if (allWhole && (second.entries != first.entries || EncodeTaskList(second.entries) != saved)) std::abort();
   return 0;
 }

@@ -79,8 +79,8 @@ int wmain(int argc, wchar_t** argv) {
   // Gone between a run's snapshot, just after its log's start line, and its actions.
   if (g_exitOn) {
     SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
-      HANDLE file = CreateFileW(g_exitOn, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                0, nullptr);
+      const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+      HANDLE file = CreateFileW(g_exitOn, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
       char text[4096] = {};
       DWORD read = 0;
       if (file != INVALID_HANDLE_VALUE) ReadFile(file, text, sizeof text - 1, &read, nullptr);

@@ -1,13 +1,9 @@
 // Ignoring case folds the letters of every script as ECMAScript does, the literal filter alike.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <fstream>
-#include <locale>
 #include <numeric>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "engine/case_fold.h"
 #include "engine/keyword_matcher.h"
@@ -15,42 +11,31 @@
 namespace nagitome {
 namespace {
 
-// Each keyword is tried as typed, its plain runs checked first by the literal filter, and as a group,
-// which the filter cannot read: both must answer alike.
+// Each keyword as typed, its plain runs checked first by the literal filter, and as a group, which the
+// filter cannot read: both answer alike. The data test below holds every unit; these, the regex around it.
 TEST(CaseFoldTest, IgnoringCaseFoldsEveryScript) {
-  constexpr MatchMethod kNoCase = MatchMethod::RegexIgnoreCase;
   const struct {
-    const wchar_t* keyword;
+    std::wstring keyword;
     const wchar_t* text;
     bool matches;
-    MatchMethod method = kNoCase;
   } cases[] = {
       {L"ａｂｃ.*", L"ＡＢＣ文書", true},
-      {L"ÄÖÜ.*", L"äöü", true},
-      {L".*ωmega.*", L"Ωmega", true},
       {L"ΣΟΦΟΣ", L"σοφος", true},
-      {L"привет", L"ПРИВЕТ", true},
-      {L"ǅungla", L"ǄUNGLA", true},
-      {L"[ａ-ｚ]+", L"ＡＢＣ", true},
       {L"[Α-Ω]+", L"ως", true},
       {L"(ä)\\1", L"äÄ", true},
       {L"ſ", L"s", false},
-      {L"ı", L"i", false},
-      {L"\u212A", L"k", false},
-      {L"ａｂｃ", L"ＡＢＣ", false, MatchMethod::RegexCaseSensitive},
   };
   for (const auto& c : cases) {
-    for (const std::wstring& keyword : {std::wstring(c.keyword), L"(?:" + std::wstring(c.keyword) + L")"}) {
-      KeywordMatcher matcher(keyword, c.method);
-      EXPECT_EQ(matcher.Matches(c.text), c.matches) << testing::PrintToString(keyword) << " against "
-                                                     << testing::PrintToString(std::wstring(c.text));
+    for (const std::wstring& keyword : {c.keyword, L"(?:" + c.keyword + L")"}) {
+      KeywordMatcher matcher(keyword, MatchMethod::RegexIgnoreCase);
+      EXPECT_EQ(matcher.Matches(c.text), c.matches) << testing::PrintToString(keyword);
     }
   }
 }
 
 #ifndef _WIN32
 // Every BMP unit against the Unicode data: toupper is Canonicalize (the simple uppercase, where it is one
-// unit and keeps non-ASCII out of ASCII), tolower one member of the unit's class, the same for all of them.
+// unit and keeps non-ASCII out of ASCII), tolower one member of the unit's class, the same for all.
 TEST(CaseFoldTest, FoldsEveryUnitAsTheUnicodeDataSays) {
   std::ifstream data("/usr/share/unicode/UnicodeData.txt");
   ASSERT_TRUE(data) << "UnicodeData.txt missing: scripts/setup installs the unicode-data package";

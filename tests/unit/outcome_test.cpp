@@ -82,7 +82,8 @@ TEST(OutcomeTest, EachActionIsJudgedWithinTheDeadline) {
     AwaitOutcomes(outcomes, desk);
     const ActionOutcome& result = outcomes.Results().at(0);
     std::string got(OutcomeWord(result.outcome).begin(), OutcomeWord(result.outcome).end());
-    if (result.exitCode) got += "\t" + std::to_string(*result.exitCode);
+    if (result.exitCode) got += '\t';
+    if (result.exitCode) got += std::to_string(*result.exitCode);
     got += " @" + std::to_string(desk.now);
     for (const std::string& action : desk.actions) got += " " + action;
     EXPECT_EQ(got, c.expected);
@@ -91,7 +92,10 @@ TEST(OutcomeTest, EachActionIsJudgedWithinTheDeadline) {
 
 // The log's outcome line with the taskkill's exit code; the warning's group of what was left.
 TEST(OutcomeTest, TheLogAndTheWarningNameWhatWasLeft) {
-  const TerminationAction kill{.entryIndex = 1, .endMethod = EndMethod::Taskkill, .processId = 42};
+  TerminationAction kill;
+  kill.entryIndex = 1;
+  kill.endMethod = EndMethod::Taskkill;
+  kill.processId = 42;
   EXPECT_EQ(LogOutcomeLine(kill, L"denied", 128), L"outcome\t42\t2\tdenied\t128");
   const std::wstring expected = std::wstring(texts::kLeftRunningHeader) + L"\n\n3" + texts::kInvalidRegexRow +
                                 L"memo（" + texts::kOutcomePrompting + L"）";
