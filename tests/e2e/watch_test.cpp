@@ -69,7 +69,9 @@ TEST_F(WatchTest, EndsWhatAppearsOnceUntilStopped) {
   // Handed over with a force: a window left open has its process ended.
   const std::wstring forms[] = {L"/W " + Quote(list) + L" /force 1 /log " + Quote(log2), L"/stop", L"/STOP"};
   for (const std::wstring& form : forms) {
-    if (form == L"/stop") EXPECT_TRUE(probe(L"Ad" + u, {.ignoreClose = true})->process.WaitForExit(10000));
+    if (form == L"/stop") {
+      EXPECT_TRUE(probe(L"Ad" + u, {.ignoreClose = true})->process.WaitForExit(10000));
+    }
     ChildProcess second;
     ASSERT_TRUE(second.Start(exe_, form));
     EXPECT_TRUE(second.WaitForExit(10000));
