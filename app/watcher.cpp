@@ -369,19 +369,9 @@ void Session::Tick(WatchClock::time_point now) {
   const auto act = [this](const TerminationAction& a) { Act(a); };
   if (!paused_) {
     for (const WindowHandle handle : watcher_->TakeDue(now)) {
-      const HWND window = reinterpret_cast<HWND>(handle);
-      RawWindow raw;
-      raw.handle = handle;
-      wchar_t text[kTextBufferUnits] = {};
-      GetWindowTextW(window, text, kTextBufferUnits);
-      raw.title = text;
-      text[0] = L'\0';
-      GetClassNameW(window, text, kTextBufferUnits);
-      raw.className = text;
-      DWORD pid = 0;
+      RawWindow raw = ReadWindow(handle);
       // Gone already: the next scan forgets it.
-      if (!IsWindow(window) || !GetWindowThreadProcessId(window, &pid)) continue;
-      raw.processId = pid;
+      if (!IsWindow(reinterpret_cast<HWND>(handle)) || raw.processId == 0) continue;
       Carried(watcher_->Test(std::move(raw), act));
     }
   }

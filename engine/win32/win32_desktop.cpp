@@ -17,19 +17,7 @@ namespace {
 // No exception crosses into the system: a window whose record cannot be allocated is left out.
 BOOL CALLBACK VisitWindow(HWND hwnd, LPARAM param) try {
   const auto& visit = *reinterpret_cast<const std::function<void(RawWindow&&)>*>(param);
-  RawWindow raw;
-  raw.handle = reinterpret_cast<WindowHandle>(hwnd);
-  wchar_t buffer[kTextBufferUnits];
-  buffer[0] = L'\0';
-  GetWindowTextW(hwnd, buffer, kTextBufferUnits);
-  raw.title = buffer;
-  buffer[0] = L'\0';
-  GetClassNameW(hwnd, buffer, kTextBufferUnits);
-  raw.className = buffer;
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  raw.processId = pid;
-  visit(std::move(raw));
+  visit(ReadWindow(reinterpret_cast<WindowHandle>(hwnd)));
   return TRUE;
 } catch (...) {
   return TRUE;
@@ -50,6 +38,23 @@ std::wstring ImagePath(std::uint32_t processId, DWORD form) {
 }
 
 }  // namespace
+
+RawWindow ReadWindow(WindowHandle window) {
+  const HWND hwnd = reinterpret_cast<HWND>(window);
+  RawWindow raw;
+  raw.handle = window;
+  wchar_t buffer[kTextBufferUnits];
+  buffer[0] = L'\0';
+  GetWindowTextW(hwnd, buffer, kTextBufferUnits);
+  raw.title = buffer;
+  buffer[0] = L'\0';
+  GetClassNameW(hwnd, buffer, kTextBufferUnits);
+  raw.className = buffer;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  raw.processId = pid;
+  return raw;
+}
 
 void Win32Desktop::EnumerateWindows(const std::function<void(RawWindow&&)>& visit) {
   EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&visit));

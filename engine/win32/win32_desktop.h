@@ -28,6 +28,10 @@ class Win32Desktop final : public Desktop {
   void Wait(const std::vector<ProcessToken>& tokens, std::int64_t deadline) override;
 };
 
+// The window's title, class and process as a snapshot records them; a process id of 0 when the
+// window is gone.
+RawWindow ReadWindow(WindowHandle window);
+
 // "<system directory>\cmd.exe", so that no cmd.exe planted beside the program or on the search
 // path runs instead; empty if the system directory is unknown.
 std::wstring SystemCommandInterpreter();
