@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "exe_test.h"
@@ -48,17 +49,24 @@ Lines LogLines(const std::wstring& path, const std::set<std::string>& hours) {
   return lines;
 }
 
-// Which code wins is the host tests'. Only a missing list shows anything: its message, then the editor,
-// which alone writes settings. A run that kills its own process has logged that before.
+// Which code wins is the host tests'. On the visible desktop only a missing list shows anything: its
+// message, then the editor, which alone writes settings. However the list's own file is spelled, no report
+// lands on it, nor (as a hard link, sharing no part of its name) a log, the run going on without one. Where
+// nobody can see the desktop (a window station of this process's making lacks WSF_VISIBLE), every start
+// that would open the editor, and "/e" with a list it cannot load, ends at once. "/p" says why it failed
+// in one line. A run that kills its own process has logged that before.
 TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
   const std::wstring u = UniqueSuffix();
   const WindowProbe& slow = Probe(std::wstring(400, L'a'), L"Slow" + u, {.onClose = L"--ignore-close"});
   const std::string window = Hex(FindWindowW(slow.className.c_str(), nullptr));
+  const TaskEntry closeSlow{.MatchTarget = T::WindowClass, .Keyword = slow.className};
   const std::wstring list = WriteList(L"list.txt", {
-      {.MatchTarget = T::WindowClass, .Keyword = L"Slow" + u},
+      closeSlow,
       {.MatchMethod = M::RegexCaseSensitive, .Keyword = L"(a*)*\\1[b]"},  // cut short on the run of "a"
       {.MatchMethod = M::RegexCaseSensitive, .Keyword = L"(x" + u},
   });
+  const std::wstring plain = WriteList(L"night rules.txt", {closeSlow});
+  const std::string plainBytes = ReadFileBytes(plain);
   const std::wstring none = WriteList(L"none.txt", {});
   const std::wstring selfName = L"self" + u + L".exe";
   const std::wstring self = WriteList(L"self.txt", {{E::Taskkill, T::ProcessName, M::Wildcard, selfName}});
@@ -67,30 +75,70 @@ TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
   const std::wstring report = folder_.File(L"r.txt");
   const std::wstring unwritable = folder_.File(L"no\\r.txt");
   const std::wstring log = folder_.File(L"run.log");
+  wchar_t shortName[MAX_PATH] = {};
+  ASSERT_GT(GetShortPathNameW(plain.c_str(), shortName, MAX_PATH), 0u);
+  const std::wstring link = folder_.File(L"link.txt");
+  ASSERT_TRUE(CreateHardLinkW(link.c_str(), plain.c_str(), nullptr));
+  std::wstring upper = plain;
+  CharUpperW(upper.data());
+  ASSERT_TRUE(SetCurrentDirectoryW(folder_.path().c_str()));
+  const std::wstring held = folder_.File(L"held.txt");
+  ASSERT_TRUE(CopyFileW(plain.c_str(), held.c_str(), TRUE));
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};  // also standard output that takes nothing
+  UniqueFileHandle hold(CreateFileW(held.c_str(), GENERIC_READ, 0, &inherit, OPEN_EXISTING, 0, nullptr));
+  const std::wstring station = L"NagitomeUnseen" + u;
+  const HWINSTA own = GetProcessWindowStation();
+  const HWINSTA made = CreateWindowStationW(station.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
+  ASSERT_TRUE(made && SetProcessWindowStation(made));
+  const bool desktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr) != nullptr;
+  SetProcessWindowStation(own);
+  ASSERT_TRUE(desktop);
+  const std::wstring unseen = station + L"\\Default";
+  const std::wstring p = L"/p " + Quote(plain) + L" ";
   const std::string hour = LocalHour();
   const struct {
     std::wstring arguments;
     DWORD code;
-    std::wstring named = {};  // the path "/p" names
+    std::wstring named = {};  // the path "/p" ends its one line with
+    bool complains = !named.empty();
     bool editor = false;
+    std::wstring desktop = {};
+    HANDLE output = nullptr;
   } cases[] = {
       {L"/e " + Quote(list) + L" /LOG " + Quote(log) + L" /wait 0", 1},
-      {L"/e " + Quote(missing) + L" /log " + Quote(log), 2, {}, true},
+      {L"/e " + Quote(missing) + L" /log " + Quote(log), 2, {}, false, true},
       {L"/p " + Quote(missing) + L" " + Quote(report), 2, missing},
       {L"/p " + Quote(none) + L" " + Quote(unwritable), 3, unwritable},
       {L"/e " + Quote(none) + L" /log " + Quote(unwritable), 3},
+      {p + Quote(plain), 3, plain},
+      {p + L"\"night rules.txt\"", 3, L"night rules.txt"},
+      {p + Quote(upper), 3, upper},
+      {p + Quote(shortName), 3, shortName},
+      {p + Quote(L"\\\\?\\" + plain), 3, L"\\\\?\\" + plain},
+      {p + Quote(link), 3, link},
+      {L"/e " + Quote(plain) + L" /log " + Quote(link) + L" /wait 0", 3},
+      {L"/e " + Quote(plain) + L" /log NUL /wait 0", 0},
+      {L"/p " + Quote(plain), 3, {}, true, false, {}, hold.get()},
+      {L"/e " + Quote(missing), 2, {}, false, false, unseen},
+      {L"/e " + Quote(held), 2, {}, false, false, unseen},
+      {L"/P", 2, {}, true, false, unseen},
+      {L"", 2, {}, false, false, unseen},
+      {Quote(plain) + L" extra", 2, {}, false, false, unseen},
   };
   std::vector<std::string> pids;
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.arguments));
-    const Ran ran = Run(c.arguments, {.answer = c.editor});
+    const Ran ran = Run(c.arguments, {.answer = c.editor, .output = c.output, .desktop = c.desktop});
     pids.push_back(std::to_string(ran.pid));
     EXPECT_EQ(ran.code, c.code);
-    EXPECT_EQ(ran.shown.empty(), !c.editor) << testing::PrintToString(ran.shown);
+    EXPECT_EQ(ran.shown, c.editor);
     EXPECT_EQ(TakeSettings(), c.editor);
-    const std::string why = c.named.empty() ? "" : " " + Narrow(c.named) + "\r\n";
-    EXPECT_TRUE(ran.error.ends_with(why) && ran.error.find('\n') + 1 == ran.error.size()) << ran.error;
+    const std::string end = c.named.empty() ? "\r\n" : " " + Narrow(c.named) + "\r\n";
+    const bool oneLine = ran.error.ends_with(end) && ran.error.find('\n') + 1 == ran.error.size();
+    EXPECT_EQ(oneLine, c.complains) << ran.error;
   }
+  EXPECT_EQ(ReadFileBytes(plain), plainBytes);
+  EXPECT_TRUE(WaitUntil([&] { return slow.Closes() == 3; }));
   EXPECT_EQ(GetFileAttributesW(report.c_str()), INVALID_FILE_ATTRIBUTES);
   const std::string killed = std::to_string(Run(L"/e " + Quote(self) + L" /log " + Quote(log),
                                                 {.exe = folder_.File(selfName)}).pid);
@@ -156,7 +204,7 @@ TEST_F(CommandLineTest, PreviewReportsWhatTheRunEnds) {
   EXPECT_EQ(Run(L"/P " + Quote(list)).output, report);
   const Ran ran = Run(L"/e " + Quote(list));
   EXPECT_EQ(ran.code, 0u);
-  EXPECT_TRUE(ran.shown.empty());
+  EXPECT_FALSE(ran.shown);
   for (const auto& [p, values, text, closes] : rows) {
     EXPECT_TRUE(p->process.WaitForExit(20000)) << values;
     EXPECT_EQ(p->Closes(), closes) << values;
