@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <deque>
-#include <set>
 
 #include "probe_client.h"
 #include "tasks/task_file_format.h"
@@ -15,6 +15,18 @@
 namespace nagitome::e2e {
 
 using namespace probes;
+
+// Whether a taskkill or the command it runs in is there.
+inline bool CommandsRunning() {
+  UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W p{};
+  p.dwSize = sizeof p;
+  bool running = false;
+  for (BOOL more = Process32FirstW(snapshot.get(), &p); more; more = Process32NextW(snapshot.get(), &p)) {
+    running |= !_wcsicmp(p.szExeFile, L"cmd.exe") || !_wcsicmp(p.szExeFile, L"taskkill.exe");
+  }
+  return running;
+}
 
 class ExeTest : public testing::Test {
  protected:
@@ -27,7 +39,7 @@ class ExeTest : public testing::Test {
   WindowProbe& Probe(const std::wstring& title, const std::wstring& className,
                      WindowProbeOptions options = {}, const std::wstring& image = L"") {
     const std::wstring name = image.empty() ? L"e2e-" + UniqueSuffix() + L".exe" : image;
-    EXPECT_TRUE(StartWindowProbe(folder_, probes_.emplace_back(), title, className, name, options));
+    EXPECT_TRUE(probes_.emplace_back().Start(folder_, title, className, name, options));
     return probes_.back();
   }
   // Whether the editor wrote its settings since last asked.
@@ -39,15 +51,15 @@ class ExeTest : public testing::Test {
   }
 
   struct How {
-    bool answer = false;  // close each window as it shows: a message box, the editor
-    std::wstring desktop = {};  // "station\\desktop"
+    bool answer = false;  // close each window of the exe as it shows: a message box, the editor
     HANDLE output = nullptr;  // standard output, else a file read into Ran::output
+    std::wstring desktop = {};  // "station\\desktop"
     std::wstring exe = {};
   };
   struct Ran {
     DWORD code = 0;
     DWORD pid = 0;
-    std::set<std::wstring> shown;  // not the main dialog, which Wine flashes when it ends in WM_INITDIALOG
+    bool shown = false;  // a window, not the main dialog, which Wine flashes when it ends in WM_INITDIALOG
     std::string output, error;
   };
   // Runs exe to its end and that of the commands its taskkills start.
@@ -60,45 +72,29 @@ class ExeTest : public testing::Test {
     };
     UniqueFileHandle output(file(L"output.txt"));
     UniqueFileHandle error(file(L"error.txt"));
-    const std::vector<HWND> before = VisibleWindows();
     ChildProcess nagitome;
-    const std::wstring& exe = how.exe.empty() ? exe_ : how.exe;
     const HANDLE out = how.output ? how.output : output.get();
-    EXPECT_TRUE(nagitome.Start(exe, arguments, out, how.desktop, error.get()));
+    EXPECT_TRUE(nagitome.Start(how.exe.empty() ? exe_ : how.exe, arguments, out, error.get(), how.desktop));
     output.reset();
     error.reset();
     Ran ran;
     ran.pid = nagitome.id();
     const auto ended = [&] {
-      for (HWND w : VisibleWindows()) {
-        if (std::count(before.begin(), before.end(), w)) continue;
+      for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, nullptr));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner != ran.pid || !IsWindowVisible(w)) continue;
         if (how.answer) PostMessageW(w, WM_CLOSE, 0, 0);
-        const std::wstring text = WindowText(w);
         // The dialog Wine flashes may be torn down while it is read: its list view goes first.
-        if (!GetDlgItem(w, 2000) && IsWindow(w)) ran.shown.insert(text);
+        ran.shown |= !GetDlgItem(w, 2000) && IsWindow(w);
       }
       return !nagitome.Running() && !CommandsRunning();
     };
-    EXPECT_TRUE(WaitUntil(ended, 30000, how.answer ? 50 : 1));
+    EXPECT_TRUE(WaitUntil(ended, 60000, how.answer ? 50 : 1));
     ran.code = nagitome.ExitCode();
     ran.output = ReadFileBytes(folder_.File(L"output.txt"));
     ran.error = ReadFileBytes(folder_.File(L"error.txt"));
     return ran;
-  }
-
-  // A desktop on a window station of this process's making, which lacks WSF_VISIBLE: where a task runs
-  // "whether the user is logged on or not".
-  static const std::wstring& UnseenDesktop() {
-    static const std::wstring name = [] {
-      const std::wstring station = L"NagitomeUnseen" + UniqueSuffix();
-      const HWINSTA own = GetProcessWindowStation();
-      const HWINSTA made = CreateWindowStationW(station.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
-      if (!made || !SetProcessWindowStation(made)) return std::wstring();
-      const bool desktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr) != nullptr;
-      SetProcessWindowStation(own);
-      return desktop ? station + L"\\Default" : std::wstring();
-    }();
-    return name;
   }
 
   TempFolder folder_;

@@ -1,20 +1,19 @@
-// Starting the probe program (its path comes from the build as NAGITOME_PROBE_WINDOW_EXE) and
-// other processes from a test, owning them, and reading what they left; small Win32 helpers the
-// Wine-side tests and benchmarks share.
+// The probe program (its path from the build as NAGITOME_PROBE_WINDOW_EXE) and other processes
+// started and owned by a test; Win32 helpers the Wine-side tests and benchmarks share.
 #pragma once
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "tests/support/test_support.h"
 #include "win32/handle.h"
 
-namespace nagitome::testing_support {
+namespace nagitome::probes {
+
+using namespace testing_support;
 
 // Polls until the condition holds or the time is up; true if it held.
 inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000, DWORD pollMs = 10) {
@@ -29,12 +28,6 @@ inline std::wstring WindowText(HWND window) {
   return text.substr(0, std::max(0, GetWindowTextW(window, text.data(), 64 * 1024)));
 }
 
-}  // namespace nagitome::testing_support
-
-namespace nagitome::probes {
-
-using namespace testing_support;
-
 // A path from the build (Unix under Wine) as a Windows path: Wine maps drive Z: to the root.
 inline std::wstring WindowsPath(std::wstring path) {
   if (path.rfind(L"/", 0) != 0) return path;
@@ -45,9 +38,10 @@ inline std::wstring WindowsPath(std::wstring path) {
 // Unique within the machine for this run: process id, tick and a counter.
 inline std::wstring UniqueSuffix() {
   static LONG counter = 0;
-  const std::wstring process = std::to_wstring(GetCurrentProcessId());
-  const std::wstring tick = std::to_wstring(GetTickCount64() % 100000);
-  return process + L"x" + tick + L"x" + std::to_wstring(InterlockedIncrement(&counter));
+  wchar_t text[64];
+  const auto tick = GetTickCount64() % 100000;
+  swprintf(text, 64, L"%lux%llux%ld", GetCurrentProcessId(), tick, InterlockedIncrement(&counter));
+  return text;
 }
 
 inline std::wstring Quote(const std::wstring& argument) { return L"\"" + argument + L"\""; }
@@ -58,30 +52,28 @@ class ChildProcess {
   ~ChildProcess() {
     if (Running() && TerminateProcess(process_.get(), 99)) WaitForExit(10000);
   }
-  // Its standard output and error go to output when given (inheritable), its standard error to
-  // error when that is given too; desktop: "station\\desktop".
-  bool Start(const std::wstring& exe, const std::wstring& arguments, HANDLE output = nullptr,
-             std::wstring desktop = {}, HANDLE error = nullptr) {
+  // Standard output and error to out and err (inheritable) when given; desktop: "station\\desktop".
+  bool Start(const std::wstring& exe, const std::wstring& arguments, HANDLE out = nullptr,
+             HANDLE err = nullptr, std::wstring desktop = {}) {
     std::wstring command = Quote(exe) + L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (output) {
-      startup.dwFlags = STARTF_USESTDHANDLES;
-      startup.hStdOutput = output;
-      startup.hStdError = error ? error : output;
-    }
+    startup.dwFlags = out ? STARTF_USESTDHANDLES : 0;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
     if (!desktop.empty()) startup.lpDesktop = desktop.data();
     PROCESS_INFORMATION info{};
-    const BOOL made = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, output != nullptr, 0,
-                                     nullptr, nullptr, &startup, &info);
-    if (!made) return false;
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, out != nullptr, 0, nullptr, nullptr,
+                        &startup, &info)) {
+      return false;
+    }
     CloseHandle(info.hThread);
     process_.reset(info.hProcess);
     id_ = info.dwProcessId;
     return true;
   }
   DWORD id() const { return id_; }
-  bool Running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+  bool Running() const { return process_ && !WaitForExit(0); }
   bool WaitForExit(DWORD timeoutMs) const {
     return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
   }
@@ -97,69 +89,38 @@ class ChildProcess {
 };
 
 struct WindowProbeOptions {
-  bool ignoreClose = false;
-  int count = 1;                  // 0: a process without windows
-  const wchar_t* onClose = L"";   // "--prompt-on-close", "--hang-on-close"
-  std::wstring exitOn = {};       // a log: gone half a second after its start line
+  const wchar_t* onClose = L"";  // "--ignore-close", "--prompt-on-close", "--hang-on-close"
+  int count = 1;                 // 0: a process without windows
+  std::wstring exitOn = {};      // a log: gone half a second after its start line
   int renameAfterMs = 0;
-  std::wstring renameTo = {};     // the first window's title after renameAfterMs
+  std::wstring renameTo = {};    // the first window's title after renameAfterMs
 };
 
 struct WindowProbe {
   ChildProcess process;
-  std::wstring title, className, imageName, resultFile;
+  std::wstring className, imageName, resultFile;
 
-  int Closes() const {  // WM_CLOSE messages its windows got so far
+  // The probe copied to imageName in folder, reporting to that path and ".txt"; false unless it came up.
+  bool Start(const TempFolder& folder, const std::wstring& title, const std::wstring& windowClass,
+             const std::wstring& image, const WindowProbeOptions& o = {}) {
+    className = windowClass;
+    imageName = image;
+    const std::wstring exe = folder.File(image);
+    resultFile = exe + L".txt";
+    std::wstring arguments = Quote(title) + L" " + Quote(className) + L" " + Quote(resultFile) +
+                             L" --count " + std::to_wstring(o.count) + L" " + o.onClose;
+    if (!o.exitOn.empty()) arguments += L" --exit-on " + Quote(o.exitOn);
+    if (!o.renameTo.empty()) {
+      arguments += L" --rename " + std::to_wstring(o.renameAfterMs) + L" " + Quote(o.renameTo);
+    }
+    const auto cameUp = [&] { return ReadFileBytes(resultFile).find("ready") != std::string::npos; };
+    return CopyFileW(WindowsPath(L"" NAGITOME_PROBE_WINDOW_EXE).c_str(), exe.c_str(), TRUE) &&
+           process.Start(exe, arguments) && WaitUntil(cameUp, 30000);
+  }
+  int Closes() const {  // WM_CLOSE messages its windows got so far: the lines after "ready"
     const std::string text = ReadFileBytes(resultFile);
-    int count = 0;
-    for (std::size_t at = 0; (at = text.find("close", at)) != std::string::npos; ++at) ++count;
-    return count;
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n')) - 1;
   }
 };
-
-// The probe copied to imageName in folder, reporting to that path and ".txt"; false unless it came up.
-inline bool StartWindowProbe(const TempFolder& folder, WindowProbe& probe, const std::wstring& title,
-                             const std::wstring& className, const std::wstring& imageName,
-                             const WindowProbeOptions& options = {}) {
-  const std::wstring exe = folder.File(imageName);
-  probe.title = title;
-  probe.className = className;
-  probe.imageName = imageName;
-  probe.resultFile = exe + L".txt";
-  const std::wstring arguments = Quote(title) + L" " + Quote(className) + L" " + Quote(probe.resultFile) +
-                                 L" --count " + std::to_wstring(options.count) +
-                                 (options.ignoreClose ? L" --ignore-close " : L" ") + options.onClose +
-                                 (options.exitOn.empty() ? L"" : L" --exit-on " + Quote(options.exitOn)) +
-                                 (options.renameTo.empty() ? L"" : L" --rename " +
-                                  std::to_wstring(options.renameAfterMs) + L" " + Quote(options.renameTo));
-  const auto cameUp = [&] {
-    return ReadFileBytes(probe.resultFile).find("ready") != std::string::npos || !probe.process.Running();
-  };
-  return CopyFileW(WindowsPath(L"" NAGITOME_PROBE_WINDOW_EXE).c_str(), exe.c_str(), TRUE) &&
-         probe.process.Start(exe, arguments) && WaitUntil(cameUp, 30000) && probe.process.Running();
-}
-
-inline std::vector<HWND> VisibleWindows() {
-  std::vector<HWND> visible;
-  EnumWindows([](HWND w, LPARAM to) {
-    if (IsWindowVisible(w)) reinterpret_cast<std::vector<HWND>*>(to)->push_back(w);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&visible));
-  return visible;
-}
-
-// Whether a process taskkill runs in (or its console) is there.
-inline bool CommandsRunning() {
-  UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  PROCESSENTRY32W p{};
-  p.dwSize = sizeof p;
-  bool running = false;
-  for (BOOL more = Process32FirstW(snapshot.get(), &p); more; more = Process32NextW(snapshot.get(), &p)) {
-    for (const wchar_t* name : {L"cmd.exe", L"conhost.exe", L"taskkill.exe"}) {
-      running |= !_wcsicmp(p.szExeFile, name);
-    }
-  }
-  return running;
-}
 
 }  // namespace nagitome::probes

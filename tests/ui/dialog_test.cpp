@@ -17,7 +17,6 @@
 #include "tasks/message.h"
 #include "tasks/task_file_format.h"
 #include "tasks/texts.h"
-#include "ui/about_dialog.h"
 #include "ui/editor_model.h"
 #include "ui/main_dialog.h"
 #include "ui/shell.h"
@@ -26,16 +25,15 @@
 namespace nagitome::uitest {
 namespace {
 
-using namespace testing_support;
+using namespace probes;
 using E = EndMethod;
 using T = MatchTarget;
 using M = MatchMethod;
 using I = MessageIcon;
 using Log = std::vector<std::wstring>;  // the message boxes and shell opens, in order
 
-// A message box by its icon and first line, which names the message.
-std::wstring Box(I icon, std::wstring_view text) {
-  return std::to_wstring(int(icon)) + L" box: " + std::wstring(text.substr(0, text.find(L'\n')));
+std::wstring Box(I icon, std::wstring_view text) {  // its first line names the message
+  return std::to_wstring(int(icon)) + L" " + std::wstring(text.substr(0, text.find(L'\n')));
 }
 const std::vector<TaskEntry> kThree = {
     {.Keyword = L"alpha"},
@@ -46,15 +44,12 @@ const std::vector<TaskEntry> kThree = {
 // A visible dialog of this process (tests may run beside us) by its title, any for null.
 HWND WaitForDialog(const wchar_t* title) {
   HWND found = nullptr;
-  const auto ours = [&] {
-    DWORD process = 0;
-    GetWindowThreadProcessId(found, &process);
-    return process == GetCurrentProcessId() && IsWindowVisible(found);
-  };
   WaitUntil([&] {
+    DWORD process = 0;
     do {
       found = FindWindowExW(nullptr, found, L"#32770", title);
-    } while (found && !ours());
+      GetWindowThreadProcessId(found, &process);
+    } while (found && (process != GetCurrentProcessId() || !IsWindowVisible(found)));
     return found != nullptr;
   });
   return found;
@@ -141,16 +136,14 @@ class DialogTest : public ::testing::Test {
     const UINT state = on ? LVIS_SELECTED | LVIS_FOCUSED : 0;
     ListView_SetItemState(View(), row, state, state | LVIS_SELECTED);
   }
-  // A row per entry; the edited one selected, focused (for the arrow keys) and, unless the command
-  // keeps the edits, in the editor, whose case box counts for a regex only.
-  void ExpectViewMirrorsModel(bool editorReloaded = true) {
+  // The edited entry selected, focused (for the arrow keys) and in the editor; the case box for a regex only.
+  void ExpectViewMirrorsModel() {
     std::vector<RowTexts> expected;
     for (const TaskEntry& entry : TheTaskList().Entries()) expected.push_back(RowTextsOf(entry));
     EXPECT_EQ(RowsOf<4>(View()), expected);
     const int row = TheTaskList().SelectedIndex();
     EXPECT_EQ(ListView_GetNextItem(View(), -1, LVNI_SELECTED), row);
     EXPECT_EQ(ListView_GetNextItem(View(), -1, LVNI_FOCUSED), row);
-    if (!editorReloaded) return;
     EditorChecks checks{};
     for (int i = 0; i < 10; ++i) checks[i] = Send(Item(kFirstEditorButton + i), BM_GETCHECK) == BST_CHECKED;
     const TaskEntry entry = EntryOfEditor(checks, WindowText(Item(1016)));
@@ -165,8 +158,8 @@ class DialogTest : public ::testing::Test {
   TempFolder folder_;
 };
 
-// Started from the recent list the settings name (any ENABLED but 0 asks for it), in a folder outside the
-// ANSI code page.
+// Started from the recent list the settings name (any ENABLED but 0 asks for it), in a folder outside
+// the ANSI code page. Which rows a command changes is the host tests'.
 TEST_F(DialogTest, EveryButtonOfTheMainDialogReachesItsCommand) {
   const std::wstring folder = Dir() + L"タスク\xD83D\xDE00\\";  // U+1F600
   const std::wstring list = folder + L"リスト.txt";
@@ -175,13 +168,10 @@ TEST_F(DialogTest, EveryButtonOfTheMainDialogReachesItsCommand) {
   StartDialog();
   ASSERT_EQ(TheTaskList().Entries(), kThree) << "the recent list was not opened";  // or Save waits for a name
   SetRowSelected(2, true);
-  const std::pair<int, int> commands[] = {{1006, 2}, {1007, 2}, {1008, 1}, {1009, 2}};  // and the row after
-  for (const auto& [command, row] : commands) {  // new, delete, up, down
-    Click({command});
-    EXPECT_EQ(TheTaskList().SelectedIndex(), row);
-    ExpectViewMirrorsModel(command < 1008);  // a move leaves the editor as it is
-  }
+  Click({1006, 1007, 1008, 1009});  // new, delete, up, down: two pairs that undo each other
   EXPECT_EQ(TheTaskList().Entries(), kThree);
+  EXPECT_EQ(TheTaskList().SelectedIndex(), 2);
+  ExpectViewMirrorsModel();
 
   // The radios as typed, the wildcard one disabling the case box; Update needs no highlight.
   SetRowSelected(0, true);
@@ -201,8 +191,8 @@ TEST_F(DialogTest, EveryButtonOfTheMainDialogReachesItsCommand) {
   EXPECT_EQ(ReadFileBytes(SettingsPath()), Settings(L"0", list));
 
   // A drop of two files is refused, one file loads.
-  const std::vector<TaskEntry> other = {{E::Taskkill, T::WindowClass, M::RegexIgnoreCase, L"dropped"}};
-  const std::wstring good = WriteList(Dir() + L"dropped.lst", other);
+  const std::vector<TaskEntry> dropped = {{.Keyword = L"dropped"}};
+  const std::wstring good = WriteList(Dir() + L"dropped.lst", dropped);
   for (const std::wstring& names : {good + L'\0' + list + L'\0', good + L'\0'}) {  // each ends with a NUL
     const std::size_t bytes = sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t);
     const auto files = static_cast<DROPFILES*>(GlobalAlloc(GPTR, bytes));  // fixed: the handle is the pointer
@@ -211,8 +201,7 @@ TEST_F(DialogTest, EveryButtonOfTheMainDialogReachesItsCommand) {
     Send(dialog_, WM_DROPFILES, WPARAM(files));  // the dialog releases it
   }
   EXPECT_EQ(TakeLog(), Log{Box(I::Information, texts::kTooManyDropped)});
-  EXPECT_EQ(TheTaskList().Entries(), other);
-  ExpectViewMirrorsModel();
+  EXPECT_EQ(TheTaskList().Entries(), dropped);
 
   const std::wstring paste(kTextBufferUnits, L'k');  // the box holds what an entry can
   Send(Item(1016), EM_REPLACESEL, FALSE, LPARAM(paste.c_str()));
@@ -252,44 +241,38 @@ TEST_F(DialogTest, StartUpReportsWhatItCannotOpen) {
   }
 }
 
-// 3001 previews the editor's unapplied entry at its row, the menu's second item (from the keyboard) the
-// whole list; the main dialog ignores its buttons meanwhile, and nothing is ended.
+// 3001 previews the editor's unapplied entry at its row, the menu's second item (from the keyboard)
+// the whole list; the main dialog ignores its buttons meanwhile, and nothing is ended.
 TEST_F(DialogTest, PreviewShowsWhatARunWouldEndAndEndsNothing) {
-  const std::wstring u = probes::UniqueSuffix();
+  const std::wstring u = UniqueSuffix();
   const std::wstring title = L"ui preview " + u;
   const std::wstring image = L"ui-pw-" + u + L".exe";
-  probes::WindowProbe window;
-  ASSERT_TRUE(StartWindowProbe(folder_, window, title, L"UiPreview" + u, image));
-  const std::vector<TaskEntry> entries = {
-      {},  // blank: ends nothing
-      {.Keyword = title},
-      {E::Taskkill, T::ProcessName, M::Wildcard, image},
-  };
-  StartDialog({WriteList(Dir() + L"list.txt", entries)});
+  WindowProbe window;
+  ASSERT_TRUE(window.Start(folder_, title, L"UiPreview" + u, image));
+  const TaskEntry kill{E::Taskkill, T::ProcessName, M::Wildcard, image};
+  StartDialog({WriteList(Dir() + L"list.txt", {{}, {.Keyword = title}, kill})});
   SetRowSelected(1, true);
   Click({1011, 1013});
-  Send(Item(1016), WM_SETTEXT, 0, LPARAM((L"UiPreview" + u).c_str()));
+  Send(Item(1016), WM_SETTEXT, 0, LPARAM(window.className.c_str()));
   const std::wstring pid = std::to_wstring(window.process.id());
-  const struct {
-    int command;
-    std::vector<std::array<std::wstring, 6>> rows;
-  } cases[] = {
-      {3001, {{L"2", texts::kEndTaskkill, texts::kTargetClass, L"UiPreview" + u, image, pid}}},
+  using Rows = std::vector<std::array<std::wstring, 6>>;
+  const std::pair<int, Rows> cases[] = {
+      {3001, {{L"2", texts::kEndTaskkill, texts::kTargetClass, window.className, image, pid}}},
       {0,
        {{L"2", texts::kEndCloseWindow, texts::kTargetTitle, title, image, pid},
         {L"3", texts::kEndTaskkill, texts::kTargetProcess, image, image, pid}}},
   };
-  for (const auto& c : cases) {
-    if (c.command) {
-      PostMessageW(dialog_, WM_COMMAND, c.command, 0);
+  for (const auto& [command, rows] : cases) {
+    if (command) {
+      PostMessageW(dialog_, WM_COMMAND, command, 0);
     } else {  // Shift+F10 on the list: the menu's loop reads the keys from the dialog thread's queue
       PostMessageW(dialog_, WM_CONTEXTMENU, WPARAM(View()), -1);
       ASSERT_TRUE(WaitUntil([] { return IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
       for (const WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(dialog_, WM_KEYDOWN, key, 0);
     }
     const HWND preview = WaitForDialog(L"プレビュー - Nagitome");
-    ASSERT_NE(preview, nullptr) << c.command;
-    EXPECT_EQ(RowsOf<6>(GetDlgItem(preview, 1101)), c.rows);
+    ASSERT_NE(preview, nullptr) << command;
+    EXPECT_EQ(RowsOf<6>(GetDlgItem(preview, 1101)), rows);
     Click({1000});
     EXPECT_EQ(TheTaskList().Count(), 3);
     Send(preview, WM_COMMAND, IDCANCEL);
@@ -299,16 +282,11 @@ TEST_F(DialogTest, PreviewShowsWhatARunWouldEndAndEndsNothing) {
   EXPECT_TRUE(window.process.Running());
 }
 
-// ui_test_144dpi runs it again in a prefix at 144 DPI; a prefix at another DPI than told fails every size.
-// On a screen of another DPI the dialog manager scales what came from the template (here the test does),
-// the dialogs what they sized themselves. The About dialog locks the main one and ends by its close
-// button and by OK (what Enter sends), not by Escape.
+// Also run in a prefix at 144 DPI (ui_test_144dpi). On a screen of another DPI the dialog manager scales
+// what came from the template (here the test does), the dialogs what they sized themselves. The About
+// dialog locks the main one and ends by its close button and by OK (Enter), not by Escape.
 TEST_F(DialogTest, AboutLocksTheMainDialogAndSizesOfOurOwnFollowTheDpi) {
   const int dpi = std::getenv("NAGITOME_TEST_DPI") ? std::atoi(std::getenv("NAGITOME_TEST_DPI")) : 96;
-  const auto changeDpi = [](HWND window, int to) {
-    const RECT rect = RectOf(window);
-    Send(window, WM_DPICHANGED, MAKEWPARAM(to, to), LPARAM(&rect));
-  };
   // The hand is the link's own: the class cursor is every static control's in the process.
   const auto staticCursor = [] {
     const HWND fresh = CreateWindowW(L"Static", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
@@ -324,9 +302,9 @@ TEST_F(DialogTest, AboutLocksTheMainDialogAndSizesOfOurOwnFollowTheDpi) {
   };
   const HWND about = openAbout();
   ASSERT_NE(about, nullptr) << "the About dialog did not open";
-  for (const int command : {1006, 1022}) Send(dialog_, WM_COMMAND, command);  // ignored meanwhile
+  Send(dialog_, WM_COMMAND, 1006);  // ignored meanwhile
   EXPECT_EQ(TheTaskList().Count(), 1);
-  const auto pictureSize = [&] {  // an icon's hot spot is its centre
+  const auto pictureSize = [&] {  // twice the icon's hot spot, its centre
     ICONINFO info{};
     GetIconInfo(HICON(Send(GetDlgItem(about, 301), STM_GETICON)), &info);
     DeleteObject(info.hbmColor);
@@ -336,8 +314,10 @@ TEST_F(DialogTest, AboutLocksTheMainDialogAndSizesOfOurOwnFollowTheDpi) {
   for (const int scaled : {dpi, 2 * dpi}) {  // sizes at dpi * scaled / 96
     if (scaled != dpi) {
       SetWindowPos(Item(1005), nullptr, 10, 20, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
-      changeDpi(dialog_, scaled);
-      changeDpi(about, scaled);
+      for (const HWND window : {dialog_, about}) {
+        const RECT rect = RectOf(window);
+        Send(window, WM_DPICHANGED, MAKEWPARAM(scaled, scaled), LPARAM(&rect));
+      }
       WaitUntil([&] { return ListView_GetColumnWidth(View(), 3) == 500 * scaled / 96; });
       WaitUntil([&] { return pictureSize() == 128 * scaled / 96; });
     }
@@ -352,8 +332,7 @@ TEST_F(DialogTest, AboutLocksTheMainDialogAndSizesOfOurOwnFollowTheDpi) {
     EXPECT_EQ(pictureSize(), 128 * scaled / 96);
   }
 
-  // The link, under the pointer: red, the mouse captured, the dialog's font underlined; else blue in the
-  // dialog's font.
+  // The link under the pointer: red, the mouse captured, the dialog's font underlined; else blue.
   const HWND link = GetDlgItem(about, 300);
   const auto expectLook = [&](bool hover) {
     const HDC dc = CreateCompatibleDC(nullptr);  // the colour as the link's painting asks for it
