@@ -70,7 +70,7 @@ TEST_F(WatchTest, EndsWhatAppearsOnceUntilStopped) {
   const std::wstring forms[] = {L"/W " + Quote(list) + L" /force 1 /log " + Quote(log2), L"/stop", L"/STOP"};
   for (const std::wstring& form : forms) {
     if (form == L"/stop") {
-      EXPECT_TRUE(probe(L"Ad" + u, {.ignoreClose = true})->process.WaitForExit(10000));
+      EXPECT_TRUE(probe(L"Ad" + u, {.onClose = L"--ignore-close"})->process.WaitForExit(10000));
     }
     ChildProcess second;
     ASSERT_TRUE(second.Start(exe_, form));
