@@ -20,11 +20,8 @@ namespace nagitome {
 inline void PrintTo(const TaskEntry& e, std::ostream* os) {
   *os << unsigned(e.EndMethod) << ' ' << unsigned(e.MatchTarget) << ' ' << unsigned(e.MatchMethod) << " [";
   for (wchar_t c : e.Keyword) {
-    if (c >= 0x20 && c < 0x7F) {
-      *os << char(c);
-    } else {
-      *os << '<' << unsigned(c) << '>';
-    }
+    if (c >= 0x20 && c < 0x7F) *os << char(c);
+    else *os << '<' << unsigned(c) << '>';
   }
   *os << ']';
 }
@@ -33,6 +30,11 @@ namespace testing_support {
 
 // Texts hold UTF-16 units one per element on every platform; build them from char16_t.
 inline std::wstring W(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+// An entry as its file line reads: end, target and method digits, then the keyword ("131calc.exe").
+inline TaskEntry Te(std::wstring_view s) {
+  return {EndMethod(s[0] - L'0'), MatchTarget(s[1] - L'0'), MatchMethod(s[2] - L'0'), std::wstring(s.substr(3))};
+}
 
 // UTF-16LE after the mark FF FE, as a task list file holds it.
 inline std::string Utf16Le(std::wstring_view text) {
