@@ -33,7 +33,8 @@ inline std::wstring W(std::u16string_view text) { return std::wstring(text.begin
 
 // An entry as its file line reads: end, target and method digits, then the keyword ("131calc.exe").
 inline TaskEntry Te(std::wstring_view s) {
-  return {EndMethod(s[0] - L'0'), MatchTarget(s[1] - L'0'), MatchMethod(s[2] - L'0'), std::wstring(s.substr(3))};
+  const auto digit = [&](int i) { return static_cast<std::uint32_t>(s[i] - L'0'); };
+  return {EndMethod(digit(0)), MatchTarget(digit(1)), MatchMethod(digit(2)), std::wstring(s.substr(3))};
 }
 
 // UTF-16LE after the mark FF FE, as a task list file holds it.

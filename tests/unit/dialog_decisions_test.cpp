@@ -82,7 +82,7 @@ TEST(EditorModelTest, EntryCommandsLeaveTheViewShowingTheModel) {
     }
     EXPECT_EQ(std::tie(view, selected), std::make_tuple(Rows(list), list.SelectedIndex()));
     if (selected >= 0) view.insert(selected + 1, L"]").insert(selected, L"[");
-    EXPECT_EQ(view + (reloaded ? L"!" : L""), after) << int(command) << " in " << testing::PrintToString(before);
+    EXPECT_EQ(view + (reloaded ? L"!" : L""), after) << int(command) << testing::PrintToString(before);
   }
 }
 

@@ -251,7 +251,9 @@ class TaskFileTest : public testing::Test {
     RecentFilePath().clear();
   }
   // The list, both paths, the messages and the titles given.
-  auto Seen() const { return std::tie(TheTaskList().Entries(), CurrentFilePath(), RecentFilePath(), messages_, titles_); }
+  auto Seen() const {
+    return std::tie(TheTaskList().Entries(), CurrentFilePath(), RecentFilePath(), messages_, titles_);
+  }
   // As before, with its selection, and the one message given.
   void ExpectUnchanged(const Entries& entries, const std::wstring& message) {
     const Strings shown = message.empty() ? Strings{} : Strings{message};
