@@ -10,6 +10,7 @@
 #include <optional>
 #include <random>
 #include <regex>
+#include <tuple>
 
 #include "engine/keyword_matcher.h"
 #include "engine/preview.h"
@@ -259,25 +260,16 @@ TEST(TerminationTest, RejectedAndCutShortEntriesAreReportedAndNamed) {
 // Texts combined and cut to 1023 units; a process's name is its path after the last backslash.
 TEST(TerminationTest, WindowSnapshotCombinesTextsAndNamesProcesses) {
   const std::wstring as(1019, L'a');
-  const std::wstring xs(1023, L'x');
-  const struct {
-    std::wstring title, className, combined, path, name;
-  } cases[] = {
-      {as + L"aaaa", L"C", as + L"aaaa", L"\\Device\\Tools\\", L""},
-      {as + L"a", L"CC", as + L"a（CC", L"\\Device\\" + xs + xs, xs},
-      {as, L"CC", as + L"（CC）", L"C:/Tools/c.exe", L"C:/Tools/c.exe"},
-  };
   FakeDesktop desk;
-  for (std::uint32_t i = 0; i < 3; ++i) {
-    desk.AddProcess(i + 1, cases[i].path);
-    desk.AddWindow(i + 100, i + 1, cases[i].title, cases[i].className);
-  }
+  desk.AddProcess(1, L"\\D\\" + std::wstring(2000, L'x'));
+  desk.AddProcess(2, L"C:/Tools/c.exe");
+  desk.AddWindow(9, 1, as + L"a", L"CC");
+  desk.AddWindow(8, 2, as, L"CC");
   const Snapshot snapshot = TakeSnapshot(desk);
-  ASSERT_EQ(snapshot.windows.size(), 3u);
-  for (std::uint32_t i = 0; i < 3; ++i) {
-    const WindowInfo& w = snapshot.windows[i];
-    EXPECT_EQ(std::tie(w.combinedText, w.processName), std::tie(cases[i].combined, cases[i].name)) << i;
-  }
+  EXPECT_EQ(snapshot.windows.at(0).combinedText, as + L"a（CC");
+  EXPECT_EQ(snapshot.windows.at(1).combinedText, as + L"（CC）");
+  EXPECT_EQ(snapshot.windows[0].processName, std::wstring(1023, L'x'));
+  EXPECT_EQ(snapshot.windows[1].processName, L"C:/Tools/c.exe");
 }
 
 // The id buffer grows until every id fits, up to a cap; a failed or endless enumeration lists none.
@@ -321,26 +313,22 @@ TEST(TerminationTest, EachPassOfARuleSetStartsWithItsWholeBudget) {
 // and where it cannot say, one of its own images in its own folder, or a process without an image.
 TEST(TerminationTest, WhatKeepsWindowsRunningIsNeverKilled) {
   const std::wstring system = L"C:\\Windows\\System32\\";
-  const std::optional<bool> unknown;
-  const struct {
-    std::uint32_t pid;
-    std::optional<bool> critical;
-    std::wstring path;
-    bool kept;
-  } cases[] = {
-      {0, unknown, L"", true},
-      {4, false, L"", true},
-      {8, true, L"C:\\Tools\\app.exe", true},
-      {8, false, system + L"csrss.exe", false},
-      {8, unknown, L"c:\\windows\\SYSTEM32\\LsaIso.exe", true},
-      {8, unknown, L"C:\\Users\\me\\csrss.exe", false},
-      {8, unknown, system + L"drivers\\smss.exe", false},
-      {8, unknown, system + L"notepad.exe", false},
-      {8, unknown, L"Memory Compression", true},
-      {8, unknown, L"csrss.exe", false},
+  // The system's word first: 1 critical, 0 not, ? it cannot say.
+  const std::tuple<std::uint32_t, std::wstring, bool> cases[] = {
+      {0, L"?", true},
+      {4, L"0", true},
+      {8, L"1C:\\Tools\\app.exe", true},
+      {8, L"0" + system + L"csrss.exe", false},
+      {8, L"?c:\\windows\\SYSTEM32\\LsaIso.exe", true},
+      {8, L"?C:\\Users\\me\\csrss.exe", false},
+      {8, L"?" + system + L"drivers\\smss.exe", false},
+      {8, L"?" + system + L"notepad.exe", false},
+      {8, L"?Memory Compression", true},
+      {8, L"?csrss.exe", false},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(KeepsWindowsRunning(c.pid, c.critical, c.path, system), c.kept) << c.pid << c.kept;
+  for (const auto& [pid, said, kept] : cases) {
+    const auto critical = said[0] == L'?' ? std::nullopt : std::optional(said[0] == L'1');
+    EXPECT_EQ(KeepsWindowsRunning(pid, critical, said.substr(1), system), kept) << pid << kept;
   }
   FakeDesktop desk = SampleDesktop();
   desk.critical[10] = true;
