@@ -36,45 +36,40 @@ std::string Utf8Line(std::string_view keyword) {
 TEST(TaskFileFormatTest, DecodesByMarkLineRulesAndPieces) {
   const std::u16string x(1017, u'x');  // six units before it: one piece of 1023
   const struct {
-    const char* name;
     std::string bytes;
     Entries entries;
     bool canonical = false;
     bool accepted = true;
   } cases[] = {
-      {"mark only", "\xFF\xFE", {}, true},
-      {"big-endian refused", "\xFE\xFF", {}, false, false},
-      {"bytes", std::string("\xFF\xFE" "1\0\t\0" "3\0\t\0" "0\0\t\0" "n\0\r\0\n\0", 20),
+      {"\xFF\xFE", {}, true},
+      {"\xFE\xFF", {}, false, false},  // big-endian
+      {std::string("\xFF\xFE" "1\0\t\0" "3\0\t\0" "0\0\t\0" "n\0\r\0\n\0", 20),
        {Te(L"130n")}, true},
-      {"TABs, spaces kept", Utf16Le(u"0\t2\t2\t パ a\tb \r\n1\t0\t1\t\r\n"),
-       {Te(L"022 パ a\tb "), Te(L"101")}, true},
-      {"utf-8 mark, SUB byte ends", "\xEF\xBB\xBF" "1\t2\t1\t\xE3\x83\x91\n\x1A" "0\t0\t0\tb\n",
-       {Te(L"121パ")}},
-      {"EF BB without BF: a unit a byte, SUB ends",
-       "\xEF\xBB\t1\t0\t\xC3\xA9\n0\t0\t0\t\xE3\x83\x91\xFF\n\x1A" "1\t1\t1\tz\n",
+      {Utf16Le(u"0\t2\t2\t パ a\tb \r\n1\t0\t1\t\r\n"), {Te(L"022 パ a\tb "), Te(L"101")}, true},
+      {"\xEF\xBB\xBF" "1\t2\t1\t\xE3\x83\x91\n\x1A" "0\t0\t0\tb\n", {Te(L"121パ")}},
+      // EF BB without BF: a unit a byte.
+      {"\xEF\xBB\t1\t0\t\xC3\xA9\n0\t0\t0\t\xE3\x83\x91\xFF\n\x1A" "1\t1\t1\tz\n",
        {Te(L"010\u00C3\u00A9"), Te(L"000\u00E3\u0083\u0091\u00FF")}},
-      // The fields are read as numbers (out of range: the first value), the numeric table says how.
-      {"CR LF, LF, lone CR cuts, SUB ends a line",
-       Utf16Le(u" 1\t0\t0\ta\r\n0\t1\t9\tb\rcd\n0\t0\t1\tc\u001Ad\r\n0\t0\t0\tz"),
+      // Fields read as numbers (out of range: the first value); CR LF, LF, lone CR cuts, SUB ends a line.
+      {Utf16Le(u" 1\t0\t0\ta\r\n0\t1\t9\tb\rcd\n0\t0\t1\tc\u001Ad\r\n0\t0\t0\tz"),
        {Te(L"100a"), Te(L"010b"), Te(L"001c")}},
-      {"NUL ends the text; before the third TAB or first it skips the line",
-       Utf16Le(u"1\t0\t0\tab\0cd\r\n1\t0\0\t0\tab\r\n\u00001\t0\t0\tab\r\n0\t0\t0\tz\r\n"sv),
+      // NUL ends the text; before the third TAB, or first, it skips the line.
+      {Utf16Le(u"1\t0\t0\tab\0cd\r\n1\t0\0\t0\tab\r\n\u00001\t0\t0\tab\r\n0\t0\t0\tz\r\n"sv),
        {Te(L"100ab"), Te(L"000z")}},
-      {"too few TABs, empty lines skipped; three alone: blank",
-       Utf16Le(u"1\t0\tab\r\n\r\n\n1\t1\t1\r\n\t\t\t\r\n"), {Te(L"000")}},
-      {"stray last byte, no end", Utf16Le(u"1\t0\t0\tab") + "1", {Te(L"100ab\uFFFD")}},
-      {"a longer keyword cut, its tail skipped unless it has three TABs",
-       Utf16Le(u"1\t1\t1\t" + x + u"zzzzzz\r\n0\t0\t1\tn\r\n1\t1\t1\t" + x + u"\t2\t1\tq\r\n"),
+      {Utf16Le(u"1\t0\tab\r\n\r\n\n1\t1\t1\r\n\t\t\t\r\n"), {Te(L"000")}},
+      {Utf16Le(u"1\t0\t0\tab") + "1", {Te(L"100ab\uFFFD")}},
+      // A longer keyword cut, its tail skipped unless it has three TABs.
+      {Utf16Le(u"1\t1\t1\t" + x + u"zzzzzz\r\n0\t0\t1\tn\r\n1\t1\t1\t" + x + u"\t2\t1\tq\r\n"),
        {Te(L"111" + W(x)), Te(L"001n"), Te(L"111" + W(x)), Te(L"021q")}},
-      {"utf-8 to U+10FFFF", Utf8Line("\xC3\xA9\xE3\x83\x91\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"),
+      {Utf8Line("\xC3\xA9\xE3\x83\x91\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"),
        {Te(W(u"000\u00E9\u30D1\U0001F600\U0010FFFF"))}},
-      // Lone continuation, lead without one, overlong, surrogate, past U+10FFFF, bad leads, cut.
-      {"each bad byte a replacement",
-       Utf8Line("a\x80" "b\xC3(\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF5\xFF\xE3\x83"),
+      // Each bad byte a replacement: lone continuation, lead without one, overlong, surrogate,
+      // past U+10FFFF, bad leads, cut.
+      {Utf8Line("a\x80" "b\xC3(\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF5\xFF\xE3\x83"),
        {Te(L"000a\uFFFDb\uFFFD(" + std::wstring(16, 0xFFFD))}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(&c - cases);
     const DecodedTaskList decoded = DecodeTaskList(c.bytes);
     EXPECT_EQ(decoded.accepted, c.accepted);
     EXPECT_EQ(decoded.entries, c.entries);
@@ -269,28 +264,28 @@ class TaskFileTest : public testing::Test {
 
 // A load replaces the list and sets both paths and the title, or changes nothing and says so.
 TEST_F(TaskFileTest, LoadReplacesTheListOrChangesNothing) {
-  fs::path deep = dir_;  // readable, but longer than the document can name
+  fs::path deep = dir_;
   while (deep.wstring().size() < 1024) deep /= std::string(200, 'd');
   fs::create_directories(deep);
+  const std::string line = Utf16Le(u"1\t3\t0\tn\r\n");
   const struct {
-    const char* name;
-    fs::path file;
-    std::string bytes;
-    Entries entries;
+    std::string bytes;  // none: no such file
+    Entries entries;    // none: not loaded
     bool failRead = false;
+    bool deep = false;
   } cases[] = {
-      {"entries", dir_ / "entries.txt", Utf16Le(u"1\t3\t0\tn\r\n"), {Te(L"130n")}},
-      {"every line skipped: a blank entry", dir_ / "skipped.txt", Utf16Le(u"a\r\n"), {MakeBlankEntry()}},
-      {"missing", dir_ / "missing.txt", "", {}},
-      {"big-endian", dir_ / "be.txt", "\xFE\xFF", {}},
-      {"read fails after its bytes", dir_ / "half.txt", Utf16Le(u"1\t3\t0\tfirst\r\n"), {}, true},
-      {"path too long", deep / "x.txt", Utf16Le(u"1\t3\t0\tdeep\r\n"), {}},
+      {line, {Te(L"130n")}},
+      {Utf16Le(u"a\r\n"), {MakeBlankEntry()}},  // every line skipped
+      {"", {}},
+      {"\xFE\xFF", {}},
+      {line, {}, true},         // the read fails after its bytes
+      {line, {}, false, true},  // readable, but longer than the document can name
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(&c - cases);
     Reset(kBefore);
-    if (!c.bytes.empty()) WriteFileBytes(c.file, c.bytes);
-    const std::wstring path = c.file.wstring();
+    const std::wstring path = ((c.deep ? deep : dir_) / (std::to_string(&c - cases) + ".txt")).wstring();
+    if (!c.bytes.empty()) WriteFileBytes(path, c.bytes);
     store_.failRead = c.failRead;
     EXPECT_EQ(LoadTaskListFile(path), !c.entries.empty());
     if (c.entries.empty()) {
