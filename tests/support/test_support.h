@@ -16,9 +16,9 @@
 
 namespace nagitome {
 
-// Readable and exact: "e t m [keyword]", units outside ASCII as <decimal>.
+// Readable and exact: "etm[keyword]" as Te reads it, units outside ASCII as <decimal>.
 inline void PrintTo(const TaskEntry& e, std::ostream* os) {
-  *os << unsigned(e.EndMethod) << ' ' << unsigned(e.MatchTarget) << ' ' << unsigned(e.MatchMethod) << " [";
+  *os << unsigned(e.EndMethod) << unsigned(e.MatchTarget) << unsigned(e.MatchMethod) << '[';
   for (wchar_t c : e.Keyword) {
     if (c >= 0x20 && c < 0x7F) *os << char(c);
     else *os << '<' << unsigned(c) << '>';
