@@ -109,7 +109,10 @@ TEST(KeywordMatcherTest, ADeepTestOnASmallStackGivesUp) {
   } run;
   constexpr unsigned kStackBytes = 256 << 10;
 #ifdef _WIN32
-  const auto test = [](void* arg) -> DWORD { return Run::Test(arg) != nullptr; };
+  const auto test = [](void* arg) -> DWORD {
+    Run::Test(arg);
+    return 0;
+  };
   // The size must be the reservation: a thread otherwise reserves as much as the main thread.
   const HANDLE thread =
       CreateThread(nullptr, kStackBytes, test, &run, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
