@@ -14,25 +14,23 @@ namespace nagitome {
 
 class FakeDesktop : public Desktop {
  public:
-  std::vector<RawWindow> windows;               // in enumeration order
-  std::vector<std::uint32_t> processIds;        // in enumeration order
-  std::map<std::uint32_t, std::wstring> paths;  // device paths; a missing one cannot be read
-  std::map<std::uint32_t, bool> critical;       // what the system says; a missing one it cannot say
-  std::map<std::uint32_t, std::wstring> win32Paths;
-  std::wstring systemFolder = L"C:\\Windows\\System32";
+  std::vector<RawWindow> windows;                              // in enumeration order
+  std::vector<std::uint32_t> processIds;                       // in enumeration order
+  std::map<std::uint32_t, std::wstring> paths, win32Paths;     // device paths; missing: unreadable
+  std::map<std::uint32_t, std::optional<bool>> critical;       // missing: the system cannot say
   bool enumerationFails = false;
-  bool fillsEveryBuffer = false;                // as if ever more processes came
+  bool fillsEveryBuffer = false;                               // as if ever more processes came
   bool recordActions = true;
-  std::vector<std::string> actions;             // "close <handle>", "kill <pid>", in call order
-  std::vector<std::uint32_t> capacities;        // capacityBytes of each process enumeration
+  std::vector<std::string> actions;                            // "close <handle>", "kill <pid>"
+  std::vector<std::uint32_t> capacities;                       // of each process enumeration
   // Outcomes, on a clock that only Wait moves. Process tokens are pids, commands 1000 on.
   std::int64_t now = 0;
-  std::map<std::uint32_t, std::int64_t> endsAt;          // when a process ends by itself
+  std::map<std::uint32_t, std::int64_t> endsAt;                // when a process ends by itself
   std::set<std::uint32_t> gone, survivesKill;
-  std::map<WindowHandle, std::int64_t> closesAfter;      // ms after its WM_CLOSE; missing: never
-  std::map<WindowHandle, PostResult> postResults;        // missing: posted
+  std::map<WindowHandle, std::int64_t> closesAfter;            // ms after its WM_CLOSE; missing: never
+  std::map<WindowHandle, PostResult> postResults;              // missing: posted
   std::set<WindowHandle> promptsOnClose, hung;
-  std::map<std::uint32_t, std::uint32_t> taskkillCodes;  // missing: 0, the process ends with it
+  std::map<std::uint32_t, std::uint32_t> taskkillCodes;        // missing: 0, the process ends with it
   bool taskkillFails = false;
   std::map<ProcessToken, std::pair<std::int64_t, std::uint32_t>> commands;  // ends at, exit code
   std::map<WindowHandle, std::int64_t> windowGoneAt;
@@ -50,30 +48,18 @@ class FakeDesktop : public Desktop {
     for (RawWindow window : windows) visit(std::move(window));
   }
   // Like EnumProcesses: as many ids as fit, and the bytes written.
-  bool EnumerateProcessIds(std::uint32_t* ids, std::uint32_t capacityBytes,
-                           std::uint32_t& bytesReturned) override {
+  bool EnumerateProcessIds(std::uint32_t* ids, std::uint32_t capacityBytes, std::uint32_t& bytes) override {
     capacities.push_back(capacityBytes);
     if (enumerationFails) return false;
-    if (fillsEveryBuffer) {
-      bytesReturned = capacityBytes;
-      return true;
-    }
     const std::size_t count = std::min<std::size_t>(processIds.size(), capacityBytes / 4);
     std::copy_n(processIds.begin(), count, ids);
-    bytesReturned = static_cast<std::uint32_t>(count * 4);
+    bytes = fillsEveryBuffer ? capacityBytes : static_cast<std::uint32_t>(count * 4);
     return true;
   }
-  std::wstring ProcessImagePath(std::uint32_t pid) override {
-    return paths.contains(pid) ? paths[pid] : std::wstring();
-  }
-  std::optional<bool> ProcessCritical(std::uint32_t pid) override {
-    if (!critical.contains(pid)) return std::nullopt;
-    return critical[pid];
-  }
-  std::wstring ProcessWin32Path(std::uint32_t pid) override {
-    return win32Paths.contains(pid) ? win32Paths[pid] : std::wstring();
-  }
-  std::wstring SystemFolder() override { return systemFolder; }
+  std::wstring ProcessImagePath(std::uint32_t pid) override { return At(paths, pid); }
+  std::optional<bool> ProcessCritical(std::uint32_t pid) override { return At(critical, pid); }
+  std::wstring ProcessWin32Path(std::uint32_t pid) override { return At(win32Paths, pid); }
+  std::wstring SystemFolder() override { return L"C:\\Windows\\System32"; }
   PostResult PostClose(WindowHandle window) override {
     if (recordActions) actions.push_back("close " + std::to_string(window));
     if (postResults.contains(window)) return postResults[window];
@@ -84,28 +70,25 @@ class FakeDesktop : public Desktop {
   ProcessToken StartTaskkill(std::uint32_t pid) override {
     if (recordActions) actions.push_back("kill " + std::to_string(pid));
     if (taskkillFails) return 0;
-    const std::uint32_t code = taskkillCodes.contains(pid) ? taskkillCodes[pid] : 0;
-    if (code == 0 && !survivesKill.contains(pid)) EndAt(pid, now + 10);
+    const std::uint32_t code = At(taskkillCodes, pid);
+    if (code == 0 && !survivesKill.contains(pid)) endsAt[pid] = std::min(At(endsAt, pid, now + 10), now + 10);
     const ProcessToken token = 1000 + commands.size();
     commands[token] = {now + 10, code};
     return token;
   }
   HeldProcess HoldProcess(std::uint32_t pid) override {
-    if (gone.contains(pid)) return {0, true};
-    return {pid, false};
+    return gone.contains(pid) ? HeldProcess{0, true} : HeldProcess{pid, false};
   }
   std::optional<std::uint32_t> EndedWith(ProcessToken token) override {
     if (commands.contains(token)) {
       if (now < commands[token].first) return std::nullopt;
       return commands[token].second;
     }
-    const auto pid = static_cast<std::uint32_t>(token);
-    if (!endsAt.contains(pid) || now < endsAt[pid]) return std::nullopt;
+    if (now < At(endsAt, static_cast<std::uint32_t>(token), now + 1)) return std::nullopt;
     return 1;
   }
   bool WindowStillThere(WindowHandle window, std::uint32_t pid, std::wstring_view) override {
-    const bool closed = windowGoneAt.contains(window) && now >= windowGoneAt[window];
-    return !closed && !EndedWith(pid) && OwnerOf(window) == pid;
+    return now < At(windowGoneAt, window, now + 1) && !EndedWith(pid) && OwnerOf(window) == pid;
   }
   std::vector<std::pair<WindowHandle, std::uint32_t>> VisibleDialogs() override { return dialogs; }
   bool Responds(WindowHandle window) override { return !hung.contains(window); }
@@ -115,21 +98,20 @@ class FakeDesktop : public Desktop {
     std::int64_t next = deadline;
     for (const ProcessToken token : tokens) {
       const auto pid = static_cast<std::uint32_t>(token);
-      if (commands.contains(token)) next = std::min(next, commands[token].first);
-      else if (endsAt.contains(pid)) next = std::min(next, endsAt[pid]);
+      next = std::min(next, commands.contains(token) ? commands[token].first : At(endsAt, pid, deadline));
     }
     now = std::max(now, next);
   }
 
  private:
-  std::uint32_t OwnerOf(WindowHandle window) const {
-    for (const RawWindow& w : windows) {
-      if (w.handle == window) return w.processId;
-    }
-    return 0;
+  template <class Map, class Value = typename Map::mapped_type>
+  static Value At(const Map& map, typename Map::key_type key, Value missing = {}) {
+    const auto found = map.find(key);
+    return found == map.end() ? missing : found->second;
   }
-  void EndAt(std::uint32_t pid, std::int64_t at) {
-    if (!endsAt.contains(pid) || endsAt[pid] > at) endsAt[pid] = at;
+  std::uint32_t OwnerOf(WindowHandle window) const {
+    const auto found = std::ranges::find(windows, window, &RawWindow::handle);
+    return found == windows.end() ? 0 : found->processId;
   }
 };
 
@@ -137,8 +119,8 @@ class FakeDesktop : public Desktop {
 // windowless.
 inline FakeDesktop SampleDesktop() {
   FakeDesktop desk;
-  desk.AddProcess(10, L"\\Device\\HarddiskVolume2\\Windows\\notepad.exe");
-  desk.AddProcess(20, L"\\Device\\HarddiskVolume2\\Tools\\calc.exe");
+  desk.AddProcess(10, L"\\D\\Windows\\notepad.exe");
+  desk.AddProcess(20, L"\\D\\Tools\\calc.exe");
   desk.AddProcess(30, L"");
   desk.AddProcess(40, L"svchost.exe");
   desk.AddWindow(1, 10, L"memo.txt - Notepad", L"Notepad");

@@ -16,15 +16,12 @@
 
 namespace nagitome {
 
-// Readable and exact: "e t m [keyword]", units outside ASCII as <decimal>.
+// Readable and exact: "etm[keyword]" as Te reads it, units outside ASCII as <decimal>.
 inline void PrintTo(const TaskEntry& e, std::ostream* os) {
-  *os << unsigned(e.EndMethod) << ' ' << unsigned(e.MatchTarget) << ' ' << unsigned(e.MatchMethod) << " [";
+  *os << unsigned(e.EndMethod) << unsigned(e.MatchTarget) << unsigned(e.MatchMethod) << '[';
   for (wchar_t c : e.Keyword) {
-    if (c >= 0x20 && c < 0x7F) {
-      *os << char(c);
-    } else {
-      *os << '<' << unsigned(c) << '>';
-    }
+    if (c >= 0x20 && c < 0x7F) *os << char(c);
+    else *os << '<' << unsigned(c) << '>';
   }
   *os << ']';
 }
@@ -33,6 +30,12 @@ namespace testing_support {
 
 // Texts hold UTF-16 units one per element on every platform; build them from char16_t.
 inline std::wstring W(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+// An entry as its file line reads: end, target and method digits, then the keyword ("131calc.exe").
+inline TaskEntry Te(std::wstring_view s) {
+  const auto digit = [&](int i) { return static_cast<std::uint32_t>(s[i] - L'0'); };
+  return {EndMethod(digit(0)), MatchTarget(digit(1)), MatchMethod(digit(2)), std::wstring(s.substr(3))};
+}
 
 // UTF-16LE after the mark FF FE, as a task list file holds it.
 inline std::string Utf16Le(std::wstring_view text) {

@@ -6,46 +6,43 @@
 
 #include "app/run_log.h"
 #include "app/start_form.h"
+#include "tasks/texts.h"
 #include "ui/editor_model.h"
 
 namespace nagitome {
 namespace {
 
-using E = EndMethod;
-using T = MatchTarget;
-using M = MatchMethod;
-
 // Every combination: the texts of its values; its check marks come back as the same entry, the case
 // box counting for a regex only.
 TEST(EditorModelTest, RowTextsAndCheckMarksNameEveryValue) {
-  const std::wstring ends[] = {L"ウィンドウを閉じる", L"taskkill"};
-  const std::wstring targets[] = {L"ウィンドウタイトル", L"ウィンドウクラス名",
-                                  L"ウィンドウタイトル（ウィンドウクラス名）",
-                                  L"プロセス名"};
-  const std::wstring methods[] = {L"ワイルドカード", L"正規表現（大小区別する）",
-                                  L"正規表現（大小区別しない）"};
+  using namespace texts;
+  const wchar_t* ends[] = {kEndCloseWindow, kEndTaskkill};
+  const wchar_t* targets[] = {kTargetTitle, kTargetClass, kTargetTitleAndClass, kTargetProcess};
+  const wchar_t* methods[] = {kMethodWildcard, kMethodRegexCase, kMethodRegexNoCase};
   for (int i = 0; i < 24; ++i) {
-    const TaskEntry entry{E(i / 12), T(i / 3 % 4), M(i % 3), L"k"};
+    const TaskEntry entry{EndMethod(i / 12), MatchTarget(i / 3 % 4), MatchMethod(i % 3), L"k"};
     EXPECT_EQ(RowTextsOf(entry), (RowTexts{ends[i / 12], targets[i / 3 % 4], methods[i % 3], L"k"}));
     const EditorState state = EditorStateOf(entry);
     EXPECT_EQ(EntryOfEditor(state.checks, L"k"), entry) << i;
-    EXPECT_EQ(state.caseEnabled, entry.MatchMethod != M::Wildcard) << i;
+    EXPECT_EQ(state.caseEnabled, i % 3 != 0) << i;
   }
   EditorChecks checks{};  // never loaded: the first values
   EXPECT_EQ(EntryOfEditor(checks, L"x"), (TaskEntry{.Keyword = L"x"}));
   checks[7] = true;  // the wildcard radio wins; the case box is kept but does not count
   checks[8] = true;
   checks[9] = true;
-  EXPECT_EQ(EntryOfEditor(checks, L"").MatchMethod, M::Wildcard);
+  EXPECT_EQ(EntryOfEditor(checks, L"").MatchMethod, MatchMethod::Wildcard);
 }
 
-// One entry per letter of rows, "_" standing for a blank keyword; `selected` reported by the view.
-TaskList MakeList(const std::wstring& rows, int selected) {
+// One entry per letter ("_": a blank keyword), the selected one in brackets.
+TaskList MakeList(const std::wstring& rows) {
   TaskList list;
   list.ClearEntries();
-  for (const wchar_t k : rows) list.AppendEntry({.Keyword = std::wstring(1, k)});
+  for (const wchar_t k : rows) {
+    if (k != L'[' && k != L']') list.AppendEntry({.Keyword = std::wstring(1, k)});
+  }
   list.ResetSelection();
-  list.SelectEntry(selected);
+  list.SelectEntry(static_cast<int>(rows.find(L'[')));
   return list;
 }
 
@@ -56,51 +53,43 @@ std::wstring Rows(const TaskList& list) {
 }
 
 // A view that follows the row change shows the model; the row it selects, reported back, reloads the
-// editor unless the model has it already. Without a selection nothing changes.
+// editor ("!") unless the model has it already. Without a selection nothing changes.
 TEST(EditorModelTest, EntryCommandsLeaveTheViewShowingTheModel) {
   using C = EntryCommand;
-  struct Case {
-    std::wstring before;
-    int selected;
-    C command;
-    std::wstring after;
-    int selectedAfter;
-    bool reloaded;
+  std::vector<std::tuple<std::wstring, C, std::wstring>> cases = {
+      {L"ab[c]", C::Insert, L"ab[_]c!"},
+      {L"[a]bc", C::Delete, L"[b]c!"},
+      {L"ab[c]", C::Delete, L"a[b]!"},
+      {L"ab[c]", C::Up, L"a[c]b"},
+      {L"a[b]c", C::Down, L"ac[b]"},
+      {L"a[b]c", C::Update, L"a[d]c"},
+      {L"[a]bc", C::Up, L"[a]bc"},
+      {L"ab[c]", C::Down, L"ab[c]"},
+      {L"[a]", C::Delete, L"[a]"},
   };
-  std::vector<Case> cases = {
-      {L"abc", 2, C::Insert, L"ab_c", 2, true},
-      {L"abc", 0, C::Delete, L"bc", 0, true},
-      {L"abc", 2, C::Delete, L"ab", 1, true},
-      {L"abc", 2, C::Up, L"acb", 1, false},
-      {L"abc", 1, C::Down, L"acb", 2, false},
-      {L"abc", 1, C::Update, L"adc", 1, false},
-      {L"abc", 0, C::Up, L"abc", 0, false},
-      {L"abc", 2, C::Down, L"abc", 2, false},
-      {L"a", 0, C::Delete, L"a", 0, false},
-  };
-  for (int command = 0; command < 5; ++command) cases.push_back({L"abc", -1, C(command), L"abc", -1, false});
-  for (const Case& c : cases) {
-    TaskList list = MakeList(c.before, c.selected);
-    std::wstring view = c.before;
-    int viewSelected = c.selected;
+  for (int command = 0; command < 5; ++command) cases.emplace_back(L"abc", C(command), L"abc");
+  for (const auto& [before, command, after] : cases) {
+    TaskList list = MakeList(before);
+    std::wstring view = Rows(list);
+    int selected = list.SelectedIndex();
     bool reloaded = false;
-    const RowChange change = ApplyEntryCommand(list, c.command, {.Keyword = L"d"});
+    const RowChange change = ApplyEntryCommand(list, command, {.Keyword = L"d"});
     if (change.removed != kNoRow) view.erase(change.removed, 1);
     if (change.inserted != kNoRow) view.insert(change.inserted, 1, Rows(list)[change.inserted]);
     if (change.selected != kNoRow) {
-      viewSelected = change.selected;
+      selected = change.selected;
       reloaded = list.SelectEntry(change.selected);
     }
-    EXPECT_EQ(std::tie(view, viewSelected), std::make_tuple(Rows(list), list.SelectedIndex()));
-    EXPECT_EQ(std::tie(view, viewSelected, reloaded), std::tie(c.after, c.selectedAfter, c.reloaded))
-        << int(c.command) << " at " << c.selected;
+    EXPECT_EQ(std::tie(view, selected), std::make_tuple(Rows(list), list.SelectedIndex()));
+    if (selected >= 0) view.insert(selected + 1, L"]").insert(selected, L"[");
+    EXPECT_EQ(view + (reloaded ? L"!" : L""), after) << int(command) << testing::PrintToString(before);
   }
 }
 
 // An update cuts the keyword to what the editor holds; rows the view cannot have are ignored; a
 // new list is one blank entry, shown from row 0.
 TEST(TaskListTest, UpdateCutsTheKeywordAndANewListIsOneBlankEntry) {
-  TaskList list = MakeList(L"abc", 0);
+  TaskList list = MakeList(L"[a]bc");
   ApplyEntryCommand(list, EntryCommand::Update, {.Keyword = std::wstring(1100, L'k')});
   EXPECT_EQ(list.At(0).Keyword, std::wstring(1023, L'k'));
   EXPECT_FALSE(list.SelectEntry(3));

@@ -9,6 +9,7 @@
 #include "engine/run_warning.h"
 #include "tasks/texts.h"
 #include "tests/support/fake_desktop.h"
+#include "tests/support/test_support.h"
 
 namespace nagitome {
 namespace {
@@ -30,8 +31,7 @@ TEST(RunOptionsTest, SwitchesFollowTheListInAnyOrderAndCase) {
     std::vector<std::wstring> arguments = {L"N.exe", L"/e", L"l"};
     arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
     const RunOptions options = ReadRunOptions(arguments, 3);
-    EXPECT_EQ(options, c.options) << testing::PrintToString(c.arguments);
-    EXPECT_EQ(WaitSeconds(options), c.wait) << testing::PrintToString(c.arguments);
+    EXPECT_EQ(std::make_tuple(options, WaitSeconds(options)), std::tie(c.options, c.wait)) << c.wait;
   }
   EXPECT_EQ(RunExitCode(true, true, true, true), 2);
   EXPECT_EQ(RunExitCode(false, true, true, true), 1);
@@ -39,44 +39,42 @@ TEST(RunOptionsTest, SwitchesFollowTheListInAnyOrderAndCase) {
   EXPECT_EQ(RunExitCode(false, false, false, true), 3);
 }
 
-// Window 1 of process 10, closed or killed: its outcome, the fake clock when the wait ended, and what
-// was asked of the desktop.
+// Window 1 of process 10, closed or killed after a wait (w), a force (f) or no check (0): its outcome,
+// the fake clock when the wait ended, and what was asked of the desktop.
 TEST(OutcomeTest, EachActionIsJudgedWithinTheDeadline) {
   using D = FakeDesktop;
-  const OutcomeTimes wait{5000, {}};
-  const OutcomeTimes force{5000, 1000};
+  const OutcomeTimes w{5000, {}}, f{5000, 1000};
   const struct {
     bool kill;
     OutcomeTimes times;
     std::function<void(D&)> script;
     std::string expected;
   } cases[] = {
-      {false, wait, [](D& d) { d.closesAfter[1] = 30; }, "closed @40 close 1"},
-      {false, wait, [](D&) {}, "still open @5000 close 1"},
-      {false, wait, [](D& d) { d.promptsOnClose.insert(1); }, "prompting @5000 close 1"},
-      {false, wait, [](D& d) { d.hung.insert(1); }, "not responding @5000 close 1"},
-      {false, wait, [](D& d) { d.dialogs.emplace_back(9, 10); }, "still open @5000 close 1"},
-      {false, wait, [](D& d) { d.postResults[1] = PostResult::Denied; }, "denied @0 close 1"},
-      {false, wait, [](D& d) { d.postResults[1] = PostResult::Gone; }, "gone @0 close 1"},
-      {false, wait, [](D& d) { d.endsAt[10] = 50; }, "closed @50 close 1"},
+      {false, w, [](D& d) { d.closesAfter[1] = 30; }, "closed @40 close 1"},
+      {false, w, [](D&) {}, "still open @5000 close 1"},
+      {false, w, [](D& d) { d.promptsOnClose.insert(1); }, "prompting @5000 close 1"},
+      {false, w, [](D& d) { d.hung.insert(1); }, "not responding @5000 close 1"},
+      {false, w, [](D& d) { d.dialogs.emplace_back(9, 10); }, "still open @5000 close 1"},
+      {false, w, [](D& d) { d.postResults[1] = PostResult::Denied; }, "denied @0 close 1"},
+      {false, w, [](D& d) { d.postResults[1] = PostResult::Gone; }, "gone @0 close 1"},
+      {false, w, [](D& d) { d.endsAt[10] = 50; }, "closed @50 close 1"},
       {false, {0, {}}, [](D&) {}, "not checked @0 close 1"},
-      {false, force, [](D&) {}, "forced ended\t0 @1010 close 1 kill 10"},
-      {false, force, [](D& d) { d.promptsOnClose.insert(1); }, "prompting @5000 close 1"},
-      {false, force, [](D& d) { d.critical[10] = true; }, "still open @5000 close 1"},
-      {true, wait, [](D&) {}, "ended\t0 @10 kill 10"},
-      {true, wait, [](D& d) { d.taskkillCodes[10] = 128; }, "denied\t128 @10 kill 10"},
-      {true, wait, [](D& d) { d.survivesKill.insert(10); }, "still running\t0 @5000 kill 10"},
-      {true, wait, [](D& d) { d.taskkillFails = true; }, "not started @0 kill 10"},
-      {true, wait, [](D& d) { d.gone.insert(10); }, "gone @0"},
-      {true, wait, [](D& d) { d.endsAt[10] = 0; }, "gone @0"},
+      {false, f, [](D&) {}, "forced ended\t0 @1010 close 1 kill 10"},
+      {false, f, [](D& d) { d.promptsOnClose.insert(1); }, "prompting @5000 close 1"},
+      {false, f, [](D& d) { d.critical[10] = true; }, "still open @5000 close 1"},
+      {true, w, [](D&) {}, "ended\t0 @10 kill 10"},
+      {true, w, [](D& d) { d.taskkillCodes[10] = 128; }, "denied\t128 @10 kill 10"},
+      {true, w, [](D& d) { d.survivesKill.insert(10); }, "still running\t0 @5000 kill 10"},
+      {true, w, [](D& d) { d.taskkillFails = true; }, "not started @0 kill 10"},
+      {true, w, [](D& d) { d.gone.insert(10); }, "gone @0"},
+      {true, w, [](D& d) { d.endsAt[10] = 0; }, "gone @0"},
   };
   for (const auto& c : cases) {
     FakeDesktop desk;
     desk.AddWindow(1, 10, L"t", L"C");
     c.script(desk);
     TaskList list;
-    const EndMethod method = c.kill ? EndMethod::Taskkill : EndMethod::CloseWindow;
-    list.ReplaceEntries({{method, MatchTarget::WindowTitle, MatchMethod::Wildcard, L"t"}});
+    list.ReplaceEntries({testing_support::Te(c.kill ? L"100t" : L"000t")});
     const Plan plan = PreviewTermination(list, desk);
     Outcomes outcomes = CarryOut(plan, desk, c.times);
     AwaitOutcomes(outcomes, desk);
@@ -92,10 +90,7 @@ TEST(OutcomeTest, EachActionIsJudgedWithinTheDeadline) {
 
 // The log's outcome line with the taskkill's exit code; the warning's group of what was left.
 TEST(OutcomeTest, TheLogAndTheWarningNameWhatWasLeft) {
-  TerminationAction kill;
-  kill.entryIndex = 1;
-  kill.endMethod = EndMethod::Taskkill;
-  kill.processId = 42;
+  const TerminationAction kill{.entryIndex = 1, .endMethod = EndMethod::Taskkill, .processId = 42};
   EXPECT_EQ(LogOutcomeLine(kill, L"denied", 128), L"outcome\t42\t2\tdenied\t128");
   const std::wstring expected = std::wstring(texts::kLeftRunningHeader) + L"\n\n3" + texts::kInvalidRegexRow +
                                 L"memo（" + texts::kOutcomePrompting + L"）";

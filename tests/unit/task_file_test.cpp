@@ -16,6 +16,7 @@
 #include "tasks/message.h"
 #include "tasks/task_file_format.h"
 #include "tasks/task_list.h"
+#include "tasks/texts.h"
 #include "tests/support/test_support.h"
 
 namespace nagitome {
@@ -25,10 +26,7 @@ namespace fs = std::filesystem;
 using namespace std::string_view_literals;
 using namespace testing_support;
 using Entries = std::vector<TaskEntry>;
-
-TaskEntry Entry(unsigned end, unsigned target, unsigned method, std::wstring keyword) {
-  return {EndMethod(end), MatchTarget(target), MatchMethod(method), keyword};
-}
+using Strings = std::vector<std::wstring>;
 
 std::string Utf8Line(std::string_view keyword) {
   return "\xEF\xBB\xBF" "0\t0\t0\t" + std::string(keyword) + "\r\n";
@@ -38,45 +36,40 @@ std::string Utf8Line(std::string_view keyword) {
 TEST(TaskFileFormatTest, DecodesByMarkLineRulesAndPieces) {
   const std::u16string x(1017, u'x');  // six units before it: one piece of 1023
   const struct {
-    const char* name;
     std::string bytes;
     Entries entries;
     bool canonical = false;
     bool accepted = true;
   } cases[] = {
-      {"mark only", "\xFF\xFE", {}, true},
-      {"big-endian refused", "\xFE\xFF", {}, false, false},
-      {"bytes", std::string("\xFF\xFE" "1\0\t\0" "3\0\t\0" "0\0\t\0" "n\0\r\0\n\0", 20),
-       {Entry(1, 3, 0, L"n")}, true},
-      {"TABs, spaces kept", Utf16Le(u"0\t2\t2\t パ a\tb \r\n1\t0\t1\t\r\n"),
-       {Entry(0, 2, 2, L" パ a\tb "), Entry(1, 0, 1, L"")}, true},
-      {"utf-8 mark, SUB byte ends", "\xEF\xBB\xBF" "1\t2\t1\t\xE3\x83\x91\n\x1A" "0\t0\t0\tb\n",
-       {Entry(1, 2, 1, L"パ")}},
-      {"EF BB without BF: a unit a byte, SUB ends",
-       "\xEF\xBB\t1\t0\t\xC3\xA9\n0\t0\t0\t\xE3\x83\x91\xFF\n\x1A" "1\t1\t1\tz\n",
-       {Entry(0, 1, 0, L"\u00C3\u00A9"), Entry(0, 0, 0, L"\u00E3\u0083\u0091\u00FF")}},
-      // The fields are read as numbers (out of range: the first value), the numeric table says how.
-      {"CR LF, LF, lone CR cuts, SUB ends a line",
-       Utf16Le(u" 1\t0\t0\ta\r\n0\t1\t9\tb\rcd\n0\t0\t1\tc\u001Ad\r\n0\t0\t0\tz"),
-       {Entry(1, 0, 0, L"a"), Entry(0, 1, 0, L"b"), Entry(0, 0, 1, L"c")}},
-      {"NUL ends the text; before the third TAB or first it skips the line",
-       Utf16Le(u"1\t0\t0\tab\0cd\r\n1\t0\0\t0\tab\r\n\u00001\t0\t0\tab\r\n0\t0\t0\tz\r\n"sv),
-       {Entry(1, 0, 0, L"ab"), Entry(0, 0, 0, L"z")}},
-      {"too few TABs, empty lines skipped; three alone: blank",
-       Utf16Le(u"1\t0\tab\r\n\r\n\n1\t1\t1\r\n\t\t\t\r\n"), {Entry(0, 0, 0, L"")}},
-      {"stray last byte, no end", Utf16Le(u"1\t0\t0\tab") + "1", {Entry(1, 0, 0, L"ab\uFFFD")}},
-      {"a longer keyword cut, its tail skipped unless it has three TABs",
-       Utf16Le(u"1\t1\t1\t" + x + u"zzzzzz\r\n0\t0\t1\tn\r\n1\t1\t1\t" + x + u"\t2\t1\tq\r\n"),
-       {Entry(1, 1, 1, W(x)), Entry(0, 0, 1, L"n"), Entry(1, 1, 1, W(x)), Entry(0, 2, 1, L"q")}},
-      {"utf-8 to U+10FFFF", Utf8Line("\xC3\xA9\xE3\x83\x91\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"),
-       {Entry(0, 0, 0, W(u"\u00E9\u30D1\U0001F600\U0010FFFF"))}},
-      // Lone continuation, lead without one, overlong, surrogate, past U+10FFFF, bad leads, cut.
-      {"each bad byte a replacement",
-       Utf8Line("a\x80" "b\xC3(\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF5\xFF\xE3\x83"),
-       {Entry(0, 0, 0, L"a\uFFFDb\uFFFD(" + std::wstring(16, 0xFFFD))}},
+      {"\xFF\xFE", {}, true},
+      {"\xFE\xFF", {}, false, false},  // big-endian
+      {std::string("\xFF\xFE" "1\0\t\0" "3\0\t\0" "0\0\t\0" "n\0\r\0\n\0", 20),
+       {Te(L"130n")}, true},
+      {Utf16Le(u"0\t2\t2\t パ a\tb \r\n1\t0\t1\t\r\n"), {Te(L"022 パ a\tb "), Te(L"101")}, true},
+      {"\xEF\xBB\xBF" "1\t2\t1\t\xE3\x83\x91\n\x1A" "0\t0\t0\tb\n", {Te(L"121パ")}},
+      // EF BB without BF: a unit a byte.
+      {"\xEF\xBB\t1\t0\t\xC3\xA9\n0\t0\t0\t\xE3\x83\x91\xFF\n\x1A" "1\t1\t1\tz\n",
+       {Te(L"010\u00C3\u00A9"), Te(L"000\u00E3\u0083\u0091\u00FF")}},
+      // Fields read as numbers (out of range: the first value); CR LF, LF, lone CR cuts, SUB ends a line.
+      {Utf16Le(u" 1\t0\t0\ta\r\n0\t1\t9\tb\rcd\n0\t0\t1\tc\u001Ad\r\n0\t0\t0\tz"),
+       {Te(L"100a"), Te(L"010b"), Te(L"001c")}},
+      // NUL ends the text; before the third TAB, or first, it skips the line.
+      {Utf16Le(u"1\t0\t0\tab\0cd\r\n1\t0\0\t0\tab\r\n\u00001\t0\t0\tab\r\n0\t0\t0\tz\r\n"sv),
+       {Te(L"100ab"), Te(L"000z")}},
+      {Utf16Le(u"1\t0\tab\r\n\r\n\n1\t1\t1\r\n\t\t\t\r\n"), {Te(L"000")}},
+      {Utf16Le(u"1\t0\t0\tab") + "1", {Te(L"100ab\uFFFD")}},
+      // A longer keyword cut, its tail skipped unless it has three TABs.
+      {Utf16Le(u"1\t1\t1\t" + x + u"zzzzzz\r\n0\t0\t1\tn\r\n1\t1\t1\t" + x + u"\t2\t1\tq\r\n"),
+       {Te(L"111" + W(x)), Te(L"001n"), Te(L"111" + W(x)), Te(L"021q")}},
+      {Utf8Line("\xC3\xA9\xE3\x83\x91\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"),
+       {Te(W(u"000\u00E9\u30D1\U0001F600\U0010FFFF"))}},
+      // Each bad byte a replacement: lone continuation, lead without one, overlong, surrogate,
+      // past U+10FFFF, bad leads, cut.
+      {Utf8Line("a\x80" "b\xC3(\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF5\xFF\xE3\x83"),
+       {Te(L"000a\uFFFDb\uFFFD(" + std::wstring(16, 0xFFFD))}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(&c - cases);
     const DecodedTaskList decoded = DecodeTaskList(c.bytes);
     EXPECT_EQ(decoded.accepted, c.accepted);
     EXPECT_EQ(decoded.entries, c.entries);
@@ -85,7 +78,7 @@ TEST(TaskFileFormatTest, DecodesByMarkLineRulesAndPieces) {
     }
   }
   // Text mode: an LF in a keyword reaches the file as CR LF.
-  EXPECT_EQ(EncodeTaskList({Entry(0, 0, 0, L"a\nb")}), Utf16Le(u"0\t0\t0\ta\r\nb\r\n"));
+  EXPECT_EQ(EncodeTaskList({Te(L"000a\nb")}), Utf16Le(u"0\t0\t0\ta\r\nb\r\n"));
 }
 
 // Leading white space, a sign, then decimal digits of any script, clamped to 32 bits.
@@ -113,15 +106,15 @@ TEST(DocumentTest, TitlesMessagesAndPathsAreCutToFit) {
     std::wstring path;
     std::wstring title;
   } cases[] = {
-      {L"", L"無題 - Nagitome"},
-      {L"C:\\Lists\\night.txt", L"night.txt[C:\\Lists\\] - Nagitome"},
-      {L"night.txt", L"night.txt[] - Nagitome"},
-      {L"C:night.txt", L"night.txt[C:] - Nagitome"},
-      {L"C:/d/f.txt", L"f.txt[C:/d/] - Nagitome"},
+      {L"", L"無題"},
+      {L"C:\\Lists\\night.txt", L"night.txt[C:\\Lists\\]"},
+      {L"night.txt", L"night.txt[]"},
+      {L"C:night.txt", L"night.txt[C:]"},
+      {L"C:/d/f.txt", L"f.txt[C:/d/]"},
       {L"C:\\" + std::wstring(1000, L'd') + L"\\" + name,
-       name + L"[C:\\" + std::wstring(985, L'd') + L"...] - Nagitome"},
+       name + L"[C:\\" + std::wstring(985, L'd') + L"...]"},
   };
-  for (const auto& c : cases) EXPECT_EQ(FormatWindowTitle(c.path), c.title) << testing::PrintToString(c.path);
+  for (const auto& c : cases) EXPECT_EQ(FormatWindowTitle(c.path), c.title + L" - Nagitome") << c.path.size();
   const struct {
     std::size_t capacity;
     std::wstring path;
@@ -217,7 +210,7 @@ void SetReadOnly(const fs::path& path, bool readOnly) {
 // A task list and both paths set, in a folder of 320 units (past MAX_PATH).
 class TaskFileTest : public testing::Test {
  protected:
-  const Entries kBefore = {Entry(1, 3, 0, L"old.exe"), Entry(0, 1, 1, L"Old\tClass")};
+  const Entries kBefore = {Te(L"130old.exe"), Te(L"011Old\tClass")};
   void SetUp() override {
     dir_ = fs::path(root_.path()) / std::string(150, 'd');
     dir_ /= std::string(320 - dir_.native().size() - 1, 'e');
@@ -235,8 +228,8 @@ class TaskFileTest : public testing::Test {
     TheTaskList().ReplaceEntries(entries);
     TheTaskList().ResetSelection();
     TheTaskList().SelectEntry(1);
-    CurrentFilePath() = L"C:\\lists\\current.txt";
-    RecentFilePath() = L"C:\\lists\\recent.txt";
+    CurrentFilePath() = L"c";
+    RecentFilePath() = L"r";
     messages_.clear();
     titles_.clear();
   }
@@ -252,92 +245,80 @@ class TaskFileTest : public testing::Test {
     CurrentFilePath().clear();
     RecentFilePath().clear();
   }
-  // The list, its selection and both paths as before, the one message given, no new title.
+  // The list, both paths, the messages and the titles given.
+  auto Seen() const {
+    return std::tie(TheTaskList().Entries(), CurrentFilePath(), RecentFilePath(), messages_, titles_);
+  }
+  // As before, with its selection, and the one message given.
   void ExpectUnchanged(const Entries& entries, const std::wstring& message) {
-    std::vector<std::wstring> shown;
-    if (!message.empty()) shown.push_back(message);
-    EXPECT_EQ(TheTaskList().Entries(), entries);
+    const Strings shown = message.empty() ? Strings{} : Strings{message};
     EXPECT_EQ(TheTaskList().SelectedIndex(), 1);
-    EXPECT_EQ(CurrentFilePath(), L"C:\\lists\\current.txt");
-    EXPECT_EQ(RecentFilePath(), L"C:\\lists\\recent.txt");
-    EXPECT_EQ(messages_, shown);
-    EXPECT_EQ(titles_.size(), 0u);
+    EXPECT_EQ(Seen(), std::make_tuple(entries, std::wstring(L"c"), std::wstring(L"r"), shown, Strings{}));
   }
   TempFolder root_;
   fs::path dir_;
   FailingStore store_;
-  std::vector<std::wstring> messages_;
-  std::vector<std::wstring> titles_;
+  Strings messages_;
+  Strings titles_;
 };
 
 // A load replaces the list and sets both paths and the title, or changes nothing and says so.
 TEST_F(TaskFileTest, LoadReplacesTheListOrChangesNothing) {
-  fs::path deep = dir_;  // readable, but longer than the document can name
+  fs::path deep = dir_;
   while (deep.wstring().size() < 1024) deep /= std::string(200, 'd');
   fs::create_directories(deep);
+  const std::string line = Utf16Le(u"1\t3\t0\tn\r\n");
   const struct {
-    const char* name;
-    fs::path file;
-    std::string bytes;
-    Entries entries;
+    std::string bytes;  // none: no such file
+    Entries entries;    // none: not loaded
     bool failRead = false;
+    bool deep = false;
   } cases[] = {
-      {"entries", dir_ / "entries.txt", Utf16Le(u"1\t3\t0\tn\r\n"), {Entry(1, 3, 0, L"n")}},
-      {"every line skipped: a blank entry", dir_ / "skipped.txt", Utf16Le(u"a\r\n"), {MakeBlankEntry()}},
-      {"missing", dir_ / "missing.txt", "", {}},
-      {"big-endian", dir_ / "be.txt", "\xFE\xFF", {}},
-      {"read fails after its bytes", dir_ / "half.txt", Utf16Le(u"1\t3\t0\tfirst\r\n"), {}, true},
-      {"path too long", deep / "x.txt", Utf16Le(u"1\t3\t0\tdeep\r\n"), {}},
+      {line, {Te(L"130n")}},
+      {Utf16Le(u"a\r\n"), {MakeBlankEntry()}},  // every line skipped
+      {"", {}},
+      {"\xFE\xFF", {}},
+      {line, {}, true},         // the read fails after its bytes
+      {line, {}, false, true},  // readable, but longer than the document can name
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(&c - cases);
     Reset(kBefore);
-    if (!c.bytes.empty()) WriteFileBytes(c.file, c.bytes);
-    const std::wstring path = c.file.wstring();
+    const std::wstring path = ((c.deep ? deep : dir_) / (std::to_string(&c - cases) + ".txt")).wstring();
+    if (!c.bytes.empty()) WriteFileBytes(path, c.bytes);
     store_.failRead = c.failRead;
     EXPECT_EQ(LoadTaskListFile(path), !c.entries.empty());
     if (c.entries.empty()) {
-      const std::wstring openFailed = L"タスクリストファイルの"
-                                      L"オープンに失敗しました。";
-      ExpectUnchanged(kBefore, FormatPathMessage(openFailed, path));
+      ExpectUnchanged(kBefore, FormatPathMessage(texts::kOpenFailed, path));
       continue;
     }
-    EXPECT_EQ(TheTaskList().Entries(), c.entries);
-    EXPECT_EQ(CurrentFilePath(), path);
-    EXPECT_EQ(RecentFilePath(), path);
-    EXPECT_EQ(titles_, std::vector{FormatWindowTitle(path)});
-    EXPECT_EQ(messages_.size(), 0u);
+    EXPECT_EQ(Seen(), std::make_tuple(c.entries, path, path, Strings{}, Strings{FormatWindowTitle(path)}));
   }
 }
 
 // A list of several pieces replaces the file whole, or it stays as it was and a message says so; no
 // temporary or backup file stays and the document is unchanged.
 TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
-  const std::wstring kWriteFailed = L"タスクリストファイルの"
-                                    L"書き込みに失敗しました。\n\n";
-  const Entries big(300, Entry(0, 1, 2, std::wstring(200, L'k')));
+  const std::wstring kWriteFailed = texts::kWriteFailed + std::wstring(L"\n\n");
+  const Entries big(300, Te(L"012" + std::wstring(200, L'k')));
   const struct {
-    const char* name;
-    const char* target;
     int failWrite = 0;
-    bool failCommit = false;
-    bool readOnly = false;
+    bool failCommit = false, readOnly = false, missingFolder = false;
     unsigned long replaceError = 0;
   } cases[] = {
-      {"saved", "current.txt"},
-      {"read-only target", "current.txt", 0, false, true},
-      {"missing folder", "none/current.txt"},
-      {"write fails mid-file", "current.txt", 2},
-      {"commit fails", "current.txt", 0, true},
+      {},
+      {.readOnly = true},
+      {.missingFolder = true},
+      {.failWrite = 2},
+      {.failCommit = true},
 #ifdef _WIN32
-      {"replace moves nothing (1176)", "current.txt", 0, false, false, ERROR_UNABLE_TO_MOVE_REPLACEMENT},
-      {"replace leaves the target as the backup (1177)", "current.txt", 0, false, false,
-       ERROR_UNABLE_TO_MOVE_REPLACEMENT_2},
+      {.replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT},    // moves nothing
+      {.replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2},  // leaves the target as the backup
 #endif
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const bool saved = c.name == "saved"sv;
+    SCOPED_TRACE(&c - cases);
+    const bool saved = &c == cases;
     WriteFileBytes(dir_ / "current.txt", "previous contents");
     SetReadOnly(dir_ / "current.txt", c.readOnly);
     const std::set<std::wstring> before = Names(dir_);
@@ -346,7 +327,7 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
     store_.failWrite = c.failWrite;
     store_.writes = 0;
     store_.replaceError = c.replaceError;
-    const std::wstring path = (dir_ / c.target).wstring();
+    const std::wstring path = (dir_ / (c.missingFolder ? "none/current.txt" : "current.txt")).wstring();
     EXPECT_EQ(SaveTaskListFile(path), saved);
     EXPECT_EQ(ReadFileBytes(dir_ / "current.txt"), saved ? EncodeTaskList(big) : "previous contents");
     EXPECT_EQ(Names(dir_), before);
@@ -372,8 +353,7 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
   ASSERT_EQ(kept.size(), 1u);
   const fs::path backup = dir_ / *kept.begin();
   EXPECT_EQ(ReadFileBytes(L"\\\\?\\" + backup.wstring()), "previous contents");
-  ExpectUnchanged(big, kWriteFailed + path + L"\n\n元のタスクリストファイルは次の名前で"
-                                              L"残っています。\n\n" + backup.wstring());
+  ExpectUnchanged(big, kWriteFailed + path + L"\n\n" + texts::kOriginalKeptAs + L"\n\n" + backup.wstring());
   // A temporary file that cannot be removed stays, no longer hidden, and the message names it.
   ASSERT_TRUE(MoveFileW((L"\\\\?\\" + backup.wstring()).c_str(), (L"\\\\?\\" + path).c_str()));
   store_.replaceError = 0;
@@ -386,8 +366,7 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
   ASSERT_EQ(left.size(), 1u);
   const std::wstring temp = (dir_ / *left.begin()).wstring();
   EXPECT_FALSE(GetFileAttributesW((L"\\\\?\\" + temp).c_str()) & FILE_ATTRIBUTE_HIDDEN);
-  ExpectUnchanged(big, kWriteFailed + path + L"\n\n書き込み中の一時ファイルが次の名前で"
-                                              L"残っています。\n\n" + temp);
+  ExpectUnchanged(big, kWriteFailed + path + L"\n\n" + texts::kTempFileLeftAs + L"\n\n" + temp);
   store_.failDelete = false;
 #endif
 }
