@@ -90,7 +90,10 @@ TEST(OutcomeTest, EachActionIsJudgedWithinTheDeadline) {
 
 // The log's outcome line with the taskkill's exit code; the warning's group of what was left.
 TEST(OutcomeTest, TheLogAndTheWarningNameWhatWasLeft) {
-  const TerminationAction kill{.entryIndex = 1, .endMethod = EndMethod::Taskkill, .processId = 42};
+  TerminationAction kill;  // field by field: MinGW warns of the fields a designated list leaves out
+  kill.entryIndex = 1;
+  kill.endMethod = EndMethod::Taskkill;
+  kill.processId = 42;
   EXPECT_EQ(LogOutcomeLine(kill, L"denied", 128), L"outcome\t42\t2\tdenied\t128");
   const std::wstring expected = std::wstring(texts::kLeftRunningHeader) + L"\n\n3" + texts::kInvalidRegexRow +
                                 L"memo（" + texts::kOutcomePrompting + L"）";
