@@ -45,9 +45,8 @@ Outcomes::~Outcomes() {
 }
 
 std::size_t Outcomes::ProcessOf(std::uint32_t processId) {
-  for (std::size_t i = 0; i < processes_.size(); ++i) {
-    if (processes_[i].id == processId) return i;
-  }
+  const auto [known, added] = processIndex_.try_emplace(processId, processes_.size());
+  if (!added) return known->second;
   Process process{processId, {}, false, false, 0};
   if (Checking()) {
     process.held = desktop_->HoldProcess(processId);
@@ -59,7 +58,8 @@ std::size_t Outcomes::ProcessOf(std::uint32_t processId) {
 }
 
 void Outcomes::Take(const TerminationAction& action) {
-  Action a{kNoProcess, action.endMethod == EndMethod::CloseWindow, action.window, std::wstring(action.className)};
+  Action a{kNoProcess, action.endMethod == EndMethod::CloseWindow, action.window, {}};
+  if (Checking()) a.className = action.className;  // only a window that is looked for again needs it
   ActionOutcome result;
   if (action.protectedProcess) {
     result.outcome = Outcome::Protected;
@@ -77,7 +77,7 @@ void Outcomes::Take(const TerminationAction& action) {
       if (posted == PostResult::Denied) result.outcome = Outcome::Denied;
       if (posted == PostResult::Gone) result.outcome = Outcome::Gone;
       // The program's own windows end with the run, which has to return first.
-      const bool own = action.processId == desktop_->OwnProcessId();
+      const bool own = action.processId == ownProcessId_;
       if (posted == PostResult::Posted && own) result.outcome = Outcome::Closed;
     } else {
       a.command = desktop_->StartTaskkill(action.processId);
@@ -87,7 +87,7 @@ void Outcomes::Take(const TerminationAction& action) {
   }
   actions_.push_back(std::move(a));
   results_.push_back(result);
-  start_ = desktop_->Now();
+  if (Checking()) start_ = desktop_->Now();
 }
 
 bool Outcomes::Done() const {
@@ -213,6 +213,7 @@ std::vector<ProcessToken> Outcomes::WaitTokens() const {
 
 Outcomes CarryOut(const Plan& plan, Desktop& desktop, OutcomeTimes times, const ActionObserver& observe) {
   Outcomes outcomes(desktop, times);
+  outcomes.Reserve(plan.actions.size());
   for (const TerminationAction& action : plan.actions) {
     if (observe) observe(action);
     outcomes.Take(action);

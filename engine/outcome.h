@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/desktop.h"
@@ -37,7 +38,8 @@ struct OutcomeTimes {
 
 class Outcomes {
  public:
-  Outcomes(Desktop& desktop, OutcomeTimes times) : desktop_(&desktop), times_(times) {}
+  Outcomes(Desktop& desktop, OutcomeTimes times)
+      : desktop_(&desktop), times_(times), ownProcessId_(desktop.OwnProcessId()) {}
   Outcomes(Outcomes&&) = default;
   Outcomes& operator=(Outcomes&&) = delete;
   ~Outcomes();
@@ -45,6 +47,10 @@ class Outcomes {
   // Holds the action's process (one hold per process), then asks the desktop for the action. The
   // deadline counts from the last action taken.
   void Take(const TerminationAction& action);
+  void Reserve(std::size_t actions) {
+    actions_.reserve(actions);
+    results_.reserve(actions);
+  }
   // Judges what can be judged now; starts the forced taskkills whose time has come; at the
   // deadline judges the rest as they stand.
   void Poll();
@@ -80,7 +86,9 @@ class Outcomes {
 
   Desktop* desktop_;
   OutcomeTimes times_;
+  std::uint32_t ownProcessId_;
   std::vector<Process> processes_;
+  std::unordered_map<std::uint32_t, std::size_t> processIndex_;  // a run may take thousands of actions
   std::vector<Action> actions_;
   std::vector<ActionOutcome> results_;
   std::vector<std::pair<WindowHandle, std::uint32_t>> dialogsBefore_;
