@@ -64,13 +64,14 @@ void Outcomes::Take(const TerminationAction& action) {
   if (action.protectedProcess) {
     result.outcome = Outcome::Protected;
   } else {
-    a.process = ProcessOf(action.processId);
+    // Unchecked actions hold nothing: a run may take thousands of them.
+    if (Checking()) a.process = ProcessOf(action.processId);
     // What the process showed before it was asked: a dialog that appears later is its answer.
     if (a.close && Checking() && !dialogsTaken_) {
       dialogsBefore_ = desktop_->VisibleDialogs();
       dialogsTaken_ = true;
     }
-    if (processes_[a.process].held.gone) {
+    if (Checking() && processes_[a.process].held.gone) {
       result.outcome = Outcome::Gone;
     } else if (a.close) {
       const PostResult posted = desktop_->PostClose(action.window);
