@@ -73,9 +73,7 @@ void RunUnattended(const StartForm& form, const StartHooks& hooks) {
   RunCounts counts;
   Win32Desktop desktop;
   const RunOptions options{form.logAsked, form.log, form.waitSeconds, form.forceSeconds, form.badOption};
-  std::optional<std::int64_t> forceMs;
-  if (form.forceSeconds) forceMs = *form.forceSeconds * 1000LL;
-  const OutcomeTimes times{WaitSeconds(options) * 1000LL, forceMs};
+  const OutcomeTimes times = TimesOf(options);
   const Plan plan = PreviewTermination(TheTaskList(), desktop);
   Outcomes outcomes = CarryOut(plan, desktop, times, [&](const TerminationAction& action) {
     // A close takes effect only after the run, but a taskkill may end this very process: what

@@ -53,6 +53,12 @@ int WaitSeconds(const RunOptions& options) {
   return options.forceSeconds ? *options.forceSeconds + 5 : 5;
 }
 
+OutcomeTimes TimesOf(const RunOptions& options) {
+  std::optional<std::int64_t> forceMs;
+  if (options.forceSeconds) forceMs = *options.forceSeconds * 1000LL;
+  return {WaitSeconds(options) * 1000LL, forceMs};
+}
+
 StartForm ReadStartForm(const std::vector<std::wstring>& arguments, bool startWithRecent,
                         const std::wstring& recentPath, const std::function<bool(const std::wstring&)>& exists) {
   if (arguments.size() <= 1) {

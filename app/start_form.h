@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/outcome.h"
+
 namespace nagitome {
 
 enum class StartAction { New, Open, Run, Preview, BadPath, BadArguments, Watch, Stop };
@@ -27,6 +29,8 @@ RunOptions ReadRunOptions(const std::vector<std::wstring>& arguments, std::size_
 
 // How long outcomes are waited for: "/wait" as given, else 5 s, or 5 s past "/force".
 int WaitSeconds(const RunOptions& options);
+// The wait and the force of a run, in the outcome engine's milliseconds.
+OutcomeTimes TimesOf(const RunOptions& options);
 
 struct StartForm {
   StartAction action = StartAction::New;

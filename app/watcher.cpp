@@ -88,11 +88,8 @@ FileStamp StampOf(const std::wstring& path) {
 
 std::wstring Quote(const std::wstring& text) { return L"\"" + text + L"\""; }
 
-OutcomeTimes TimesOf(const Options& options) {
-  const RunOptions run{options.logAsked, options.log, options.waitSeconds, options.forceSeconds, {}};
-  std::optional<std::int64_t> forceMs;
-  if (options.forceSeconds) forceMs = *options.forceSeconds * 1000LL;
-  return {WaitSeconds(run) * 1000LL, forceMs};
+OutcomeTimes WatchTimes(const Options& options) {
+  return TimesOf(RunOptions{options.logAsked, options.log, options.waitSeconds, options.forceSeconds, {}});
 }
 
 std::wstring ExePath() {
@@ -228,7 +225,7 @@ bool Session::Begin(std::wstring& failure) {
   }
   notReloaded_ = false;
   watcher_ = std::make_unique<Watcher>(desktop_, TheTaskList(), GetCurrentProcessId(), kRegexBudgetPerEntry,
-                                       TimesOf(options_));
+                                       WatchTimes(options_));
   counts_.rejected = static_cast<int>(watcher_->InvalidEntries().size());
   Carried(watcher_->RunOnce([this](const TerminationAction& a) { Act(a); }), true);
   nextScan_ = WatchClock::now() + kWatchScanInterval;
