@@ -26,23 +26,26 @@ std::wstring LogStartLine(std::wstring_view listPath, std::wstring_view version,
          std::to_wstring(processId);
 }
 
+namespace {
+
+// The action's target as both its lines name it (the window, or the process id), then its row.
+std::wstring TargetAndRow(const TerminationAction& action) {
+  const std::wstring target = action.endMethod == EndMethod::CloseWindow ? L"0x" + HandleHex(action.window)
+                                                                         : std::to_wstring(action.processId);
+  return target + L"\t" + std::to_wstring(action.entryIndex + 1);
+}
+
+}  // namespace
+
 std::wstring LogActionLine(const TerminationAction& action) {
-  std::wstring line;
-  if (action.endMethod == EndMethod::CloseWindow) {
-    line = L"close\t0x" + HandleHex(action.window);
-  } else {
-    line = L"taskkill\t" + std::to_wstring(action.processId);
-  }
-  return line + L"\t" + std::to_wstring(action.entryIndex + 1) + L"\t" + EscapeReportText(action.processName) +
-         L"\t" + EscapeReportText(action.matchedText);
+  const wchar_t* kind = action.endMethod == EndMethod::CloseWindow ? L"close\t" : L"taskkill\t";
+  return kind + TargetAndRow(action) + L"\t" + EscapeReportText(action.processName) + L"\t" +
+         EscapeReportText(action.matchedText);
 }
 
 std::wstring LogOutcomeLine(const TerminationAction& action, std::wstring_view outcome,
                             std::optional<std::uint32_t> exitCode) {
-  const std::wstring target = action.endMethod == EndMethod::CloseWindow ? L"0x" + HandleHex(action.window)
-                                                                         : std::to_wstring(action.processId);
-  std::wstring line = L"outcome\t" + target + L"\t" + std::to_wstring(action.entryIndex + 1) + L"\t" +
-                      std::wstring(outcome);
+  std::wstring line = L"outcome\t" + TargetAndRow(action) + L"\t" + std::wstring(outcome);
   if (exitCode) line += L"\t" + std::to_wstring(*exitCode);
   return line;
 }
