@@ -27,22 +27,14 @@ void TakeWindows(Desktop& desktop, std::vector<WindowInfo>& windows) {
 }
 
 void TakeProcesses(Desktop& desktop, std::vector<ProcessInfo>& processes) {
-  std::uint32_t capacity = 4096;
-  std::unique_ptr<std::uint32_t[]> ids;
-  std::uint32_t returned = 0;
-  for (;;) {
-    ids.reset(new (std::nothrow) std::uint32_t[capacity / 4]);
-    if (!ids || !desktop.EnumerateProcessIds(ids.get(), capacity, returned)) return;
-    if (returned < capacity) break;
-    if (capacity >= kMaxProcessIdBytes) return;
-    capacity *= 2;
-  }
-  const std::uint32_t count = std::min(returned, capacity) / 4;
+  std::vector<std::uint32_t> ids;
+  if (!ListProcessIds(desktop, ids)) return;
+  const std::size_t count = ids.size();
   try {
     processes.reserve(count);
   } catch (const std::bad_alloc&) {
   }
-  for (std::uint32_t i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < count; ++i) {
     try {
       processes.push_back(ProcessInfo{ids[i], ProcessImageName(desktop, ids[i])});
     } catch (const std::bad_alloc&) {
@@ -67,6 +59,27 @@ std::wstring ProcessImageName(Desktop& desktop, std::uint32_t processId) {
   const std::wstring path = desktop.ProcessImagePath(processId);
   const std::size_t slash = path.find_last_of(L'\\');
   return Cut(slash == std::wstring::npos ? path : path.substr(slash + 1));
+}
+
+bool ListProcessIds(Desktop& desktop, std::vector<std::uint32_t>& ids) try {
+  const auto none = [&] {
+    ids.clear();
+    return false;
+  };
+  auto capacity = std::max<std::uint32_t>(4096, static_cast<std::uint32_t>(ids.capacity() * 4));
+  std::uint32_t returned = 0;
+  for (;;) {
+    ids.resize(capacity / 4);
+    if (!desktop.EnumerateProcessIds(ids.data(), capacity, returned)) return none();
+    if (returned < capacity) break;
+    if (capacity >= kMaxProcessIdBytes) return none();
+    capacity *= 2;
+  }
+  ids.resize(returned / 4);
+  return true;
+} catch (const std::bad_alloc&) {
+  ids.clear();
+  return false;
 }
 
 Snapshot TakeSnapshot(Desktop& desktop) {

@@ -37,6 +37,10 @@ WindowInfo DescribeWindow(RawWindow&& raw, std::wstring processName);
 // The image name: the part of the device path after its last backslash.
 std::wstring ProcessImageName(Desktop& desktop, std::uint32_t processId);
 
+// Every process id, the buffer doubled until they fit (from ids' own capacity, at least 1,024
+// ids); false, ids empty, when the enumeration fails or never fits.
+bool ListProcessIds(Desktop& desktop, std::vector<std::uint32_t>& ids);
+
 // The process id buffer stops growing here (16 Mi ids): a system that keeps filling it gives
 // an empty process list rather than a loop without end.
 inline constexpr std::uint32_t kMaxProcessIdBytes = 64u << 20;

@@ -54,21 +54,11 @@ WatchPass Watcher::Scan(const ActionObserver& observe) {
   std::erase_if(windows_, [&](const auto& seen) { return seen.second.scan != scan_; });
 
   // Only ids not seen before are opened; a process that is gone is forgotten.
-  std::uint32_t capacity = std::max<std::uint32_t>(4096, static_cast<std::uint32_t>(ids_.size() * 4));
-  std::uint32_t returned = 0;
-  bool listed = false;
-  while (capacity <= kMaxProcessIdBytes) {
-    ids_.resize(capacity / 4);
-    listed = desktop_.EnumerateProcessIds(ids_.data(), capacity, returned);
-    if (!listed || returned < capacity) break;
-    capacity *= 2;
-    listed = false;
-  }
-  if (listed) {
+  if (ListProcessIds(desktop_, ids_)) {
     std::unordered_set<std::uint32_t> present;
-    for (auto id = ids_.begin(); id != ids_.begin() + returned / 4; ++id) {
-      if (present.insert(*id).second && !processes_.contains(*id)) {
-        snapshot->processes.push_back({*id, ProcessImageName(desktop_, *id)});
+    for (const std::uint32_t id : ids_) {
+      if (present.insert(id).second && !processes_.contains(id)) {
+        snapshot->processes.push_back({id, ProcessImageName(desktop_, id)});
       }
     }
     processes_.swap(present);
