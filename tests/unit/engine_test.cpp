@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <random>
-#include <regex>
 #include <tuple>
 
 #include "engine/keyword_matcher.h"
@@ -26,15 +24,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing_support::Te;
-constexpr MatchMethod kWild = MatchMethod::Wildcard, kCase = MatchMethod::RegexCaseSensitive;
-
-// count tokens drawn at random (mt19937 draws the same numbers everywhere), joined.
-template <std::size_t N>
-std::wstring Draw(std::mt19937& random, const wchar_t* const (&tokens)[N], unsigned count) {
-  std::wstring drawn;
-  for (; count > 0; --count) drawn += tokens[random() % N];
-  return drawn;
-}
+constexpr MatchMethod kCase = MatchMethod::RegexCaseSensitive;
 
 // Keywords lead with their method digit. A last star takes a non-empty rest; rejected patterns match
 // nothing; full-width forms are plain; hostile cases give up at their budget.
@@ -50,6 +40,7 @@ TEST(KeywordMatcherTest, MatchesTheWholeTextByMethodWithinItsBudget) {
   } cases[] = {
       {L"0note*", L"note", kNo},
       {L"0a**", L"a", kNo},
+      {L"0a*", L"ab", kYes},
       {L"0*", L"", kNo},
       {L"0*", as, kYes},
       {L"1..", L"\xD83D\xDE00", kYes},
@@ -57,6 +48,8 @@ TEST(KeywordMatcherTest, MatchesTheWholeTextByMethodWithinItsBudget) {
       {L"2(A)\\1", L"aA", kYes},
       {L"1[[:alpha:]1]x", L"ax", kYes},
       {L"1\\\\12345678901", L"\\12345678901", kYes},
+      {L"1\\u0041b", L"Ab", kYes},
+      {L"1[\\]a]x", L"]x", kYes},
       {L"2.*editor（class5.*", L"Doc - Editor（Class50）", kYes},
       {L"2a\uFF0A", L"aa", kNo},
       {L"1\\", L"\\", kInvalid},
@@ -129,42 +122,6 @@ TEST(KeywordMatcherTest, ADeepTestOnASmallStackGivesUp) {
   pthread_attr_destroy(&attr);
 #endif
   EXPECT_TRUE(!run.matched && run.gaveUp && !run.after);
-}
-
-// Random short keywords and texts: wildcards (over *, ?, a, A, ＊, ？ and a surrogate pair) as the
-// oracle walks; regexes, the automaton and the literal filter in front of it, as the default executor.
-TEST(KeywordMatcherTest, RandomKeywordsAnswerAsTheirOracles) {
-  const wchar_t* wild[] = {L"a", L"A", L"*", L"?", L"\uFF0A", L"\uFF1F", L"\xD83D\xDE00"};
-  std::mt19937 random(1729);
-  for (int i = 0; i < 4000; ++i) {
-    const std::wstring pattern = Draw(random, wild, random() % 6);
-    const std::wstring text = Draw(random, wild, random() % 8);
-    ASSERT_EQ(KeywordMatcher(pattern, kWild).Matches(text), testing_support::WildcardWalk(pattern, text))
-        << testing::PrintToString(pattern) << " against " << testing::PrintToString(text);
-  }
-  const wchar_t* tokens[] = {L"a", L"b", L"A", L".", L"*", L"+", L"?", L"|", L"(", L")", L"[ab]", L"[^a]",
-                             L"{2}", L"{1,2}", L"(?:", L"^", L"$", L"\\b", L"(?=a", L"*?", L"\\w", L"ab",
-                             L"Ba", L"1", L"\\.", L"\\(", L"\\d", L"\\u0041", L"\\x62", L"{2,}",
-                             L"[[:alpha:]]", L"[\\]a]", L"(?!b", L"[]", L"[^]"};
-  const wchar_t* units[] = {L"a", L"b", L"A", L"B", L"1", L".", L"(", L"]"};
-  random.seed(4242);
-  for (int i = 0; i < 8000; ++i) {
-    const std::wstring pattern = Draw(random, tokens, 1 + random() % 6);
-    const bool icase = random() % 2;
-    std::optional<std::wregex> reference;
-    try {
-      reference.emplace(pattern, icase ? std::regex::ECMAScript | std::regex::icase : std::regex::ECMAScript);
-    } catch (const std::regex_error&) {}
-    // A roomy budget: on a loaded machine a stall of the default one reads as a wrong answer.
-    KeywordMatcher matcher(pattern, icase ? MatchMethod::RegexIgnoreCase : kCase, 60s);
-    ASSERT_EQ(matcher.IsValid(), reference.has_value()) << testing::PrintToString(pattern);
-    for (int k = 0; reference && k < 12; ++k) {
-      const std::wstring text = Draw(random, units, random() % 7);
-      ASSERT_EQ(matcher.Matches(text), std::regex_match(text, *reference))
-          << testing::PrintToString(pattern) << " icase " << icase << " against "
-          << testing::PrintToString(text);
-    }
-  }
 }
 
 TaskList ListOf(const std::vector<std::wstring>& entries) {
