@@ -27,13 +27,12 @@ class FakeDesktop : public Desktop {
   std::int64_t now = 0;
   std::map<std::uint32_t, std::int64_t> endsAt;                // when a process ends by itself
   std::set<std::uint32_t> gone, survivesKill;
-  std::map<WindowHandle, std::int64_t> closesAfter;            // ms after its WM_CLOSE; missing: never
+  std::map<WindowHandle, std::int64_t> closesAt;               // once sent WM_CLOSE; missing: never
   std::map<WindowHandle, PostResult> postResults;              // missing: posted
   std::set<WindowHandle> promptsOnClose, hung;
   std::map<std::uint32_t, std::uint32_t> taskkillCodes;        // missing: 0, the process ends with it
   bool taskkillFails = false;
   std::map<ProcessToken, std::pair<std::int64_t, std::uint32_t>> commands;  // ends at, exit code
-  std::map<WindowHandle, std::int64_t> windowGoneAt;
   std::vector<std::pair<WindowHandle, std::uint32_t>> dialogs;
 
   void AddWindow(WindowHandle handle, std::uint32_t pid, std::wstring title, std::wstring className) {
@@ -63,7 +62,6 @@ class FakeDesktop : public Desktop {
   PostResult PostClose(WindowHandle window) override {
     if (recordActions) actions.push_back("close " + std::to_string(window));
     if (postResults.contains(window)) return postResults[window];
-    if (closesAfter.contains(window)) windowGoneAt[window] = now + closesAfter[window];
     if (promptsOnClose.contains(window)) dialogs.emplace_back(window + 500, OwnerOf(window));
     return PostResult::Posted;
   }
@@ -88,7 +86,7 @@ class FakeDesktop : public Desktop {
     return 1;
   }
   bool WindowStillThere(WindowHandle window, std::uint32_t pid, std::wstring_view) override {
-    return now < At(windowGoneAt, window, now + 1) && !EndedWith(pid) && OwnerOf(window) == pid;
+    return now < At(closesAt, window, now + 1) && !EndedWith(pid) && OwnerOf(window) == pid;
   }
   std::vector<std::pair<WindowHandle, std::uint32_t>> VisibleDialogs() override { return dialogs; }
   bool Responds(WindowHandle window) override { return !hung.contains(window); }

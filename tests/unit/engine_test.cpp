@@ -253,22 +253,6 @@ TEST(TerminationTest, ProcessEnumerationGrowsItsBufferUntilEveryIdFits) {
   EXPECT_EQ(full.capacities.back(), kMaxProcessIdBytes);
 }
 
-// A rule set used again starts each pass with its whole budget: an entry cut short in one pass
-// answers in the next.
-TEST(TerminationTest, EachPassOfARuleSetStartsWithItsWholeBudget) {
-  RuleSet rules(ListOf({L"001(a*)*\\1[b]|ok"}), 50ms);
-  FakeDesktop desk;
-  desk.AddWindow(1, 10, std::wstring(40, L'a') + L"!", L"Slow");
-  desk.AddWindow(2, 10, L"ok", L"Ok");
-  const Plan slow = MakePlan(rules, std::make_shared<const Snapshot>(TakeSnapshot(desk)));
-  EXPECT_EQ(Asked(slow.actions), "");
-  EXPECT_EQ(slow.report.gaveUpEntries, std::vector<int>{0});
-  desk.windows.erase(desk.windows.begin());
-  const Plan quick = MakePlan(rules, std::make_shared<const Snapshot>(TakeSnapshot(desk)));
-  EXPECT_EQ(Asked(quick.actions), " close 2");
-  EXPECT_TRUE(quick.report.gaveUpEntries.empty());
-}
-
 // What keeps Windows running never gets a taskkill: ids 0 and 4, what the system calls critical,
 // and where it cannot say, one of its own images in its own folder, or a process without an image.
 TEST(TerminationTest, WhatKeepsWindowsRunningIsNeverKilled) {

@@ -50,7 +50,7 @@ TEST(OutcomeTest, EachActionIsJudgedWithinTheDeadline) {
     std::function<void(D&)> script;
     std::string expected;
   } cases[] = {
-      {false, w, [](D& d) { d.closesAfter[1] = 30; }, "closed @40 close 1"},
+      {false, w, [](D& d) { d.closesAt[1] = 30; }, "closed @40 close 1"},
       {false, w, [](D&) {}, "still open @5000 close 1"},
       {false, w, [](D& d) { d.promptsOnClose.insert(1); }, "prompting @5000 close 1"},
       {false, w, [](D& d) { d.hung.insert(1); }, "not responding @5000 close 1"},
