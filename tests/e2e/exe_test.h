@@ -5,9 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <deque>
+#include <regex>
+#include <sstream>
 
 #include "probe_client.h"
 #include "tasks/task_file_format.h"
@@ -15,18 +16,35 @@
 namespace nagitome::e2e {
 
 using namespace probes;
+using Lines = std::vector<std::string>;
 
-// Whether a taskkill or the command it runs in is there.
-inline bool CommandsRunning() {
-  UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  PROCESSENTRY32W p{};
-  p.dwSize = sizeof p;
-  bool running = false;
-  for (BOOL more = Process32FirstW(snapshot.get(), &p); more; more = Process32NextW(snapshot.get(), &p)) {
-    running |= !_wcsicmp(p.szExeFile, L"cmd.exe") || !_wcsicmp(p.szExeFile, L"taskkill.exe");
-  }
-  return running;
+inline std::string Narrow(const std::wstring& text) { return {text.begin(), text.end()}; }  // ASCII only
+
+// As the log writes a path.
+inline std::string Escaped(const std::wstring& path) {
+  return std::regex_replace(Narrow(path), std::regex(R"(\\)"), R"(\\)");
 }
+
+inline std::string Hour() {  // "2026-12-08T13", as a log line stamped now begins
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d", t.wYear, t.wMonth, t.wDay, t.wHour);
+  return text;
+}
+
+struct How {
+  bool answer = false;  // close each window of the exe as it shows: a message box, the editor
+  HANDLE output = nullptr;  // standard output, else a file read into Ran::output
+  std::wstring desktop = {};  // "station\\desktop"
+  std::wstring exe = {};
+};
+struct Ran {
+  DWORD code = 0;
+  DWORD pid = 0;
+  bool shown = false;  // a window, not the main dialog, which Wine flashes when it ends in WM_INITDIALOG
+  std::string output{}, error{};
+};
 
 class ExeTest : public testing::Test {
  protected:
@@ -36,35 +54,31 @@ class ExeTest : public testing::Test {
     EXPECT_TRUE(WriteFileBytes(folder_.File(name), EncodeTaskList(entries)));
     return folder_.File(name);
   }
-  WindowProbe& Probe(const std::wstring& title, const std::wstring& className,
-                     WindowProbeOptions options = {}, const std::wstring& image = L"") {
-    const std::wstring name = image.empty() ? L"e2e-" + UniqueSuffix() + L".exe" : image;
-    EXPECT_TRUE(probes_.emplace_back().Start(folder_, title, className, name, options));
+  // options: the probe's own ("--count 0"...).
+  WindowProbe& Probe(const std::wstring& title, const std::wstring& className, const std::wstring& options = {},
+                     std::wstring image = {}) {
+    if (image.empty()) image = L"e2e-" + UniqueSuffix() + L".exe";
+    EXPECT_TRUE(probes_.emplace_back().Start(folder_, title, className, image, options));
     return probes_.back();
   }
-  // Whether the editor wrote its settings since last asked.
-  bool TakeSettings() {
-    wchar_t user[256] = {};
-    DWORD size = 256;
-    GetUserNameW(user, &size);
-    return DeleteFileW(folder_.File(std::wstring(user) + L" Nagitome.ini").c_str()) != FALSE;
+  // The log's lines that match keep, after their stamps: local time (TZ=IST-5:30) in this test's hours.
+  // "!" marks a line without its stamp or CR LF, "?" a log without its mark.
+  Lines LogLines(const std::wstring& path, const std::string& keep = ".*") {
+    std::istringstream in(ReadFileBytes(path));
+    Lines lines;
+    if (in.peek() != EOF && (in.get() != 0xEF || in.get() != 0xBB || in.get() != 0xBF)) lines.push_back("?");
+    const std::regex stamp(R"((\d{4}-\d\d-\d\dT\d\d):\d\d:\d\d\.\d{3}\+05:30\t(.*)\r)");
+    std::smatch m;
+    for (std::string line; std::getline(in, line);) {
+      const bool stamped = std::regex_match(line, m, stamp) && (m[1] == hour_ || m[1] == Hour());
+      lines.push_back(stamped ? m[2].str() : "!" + line);
+    }
+    std::erase_if(lines, [&](const std::string& line) { return !std::regex_match(line, std::regex(keep)); });
+    return lines;
   }
 
-  struct How {
-    bool answer = false;  // close each window of the exe as it shows: a message box, the editor
-    HANDLE output = nullptr;  // standard output, else a file read into Ran::output
-    std::wstring desktop = {};  // "station\\desktop"
-    std::wstring exe = {};
-  };
-  struct Ran {
-    DWORD code = 0;
-    DWORD pid = 0;
-    bool shown = false;  // a window, not the main dialog, which Wine flashes when it ends in WM_INITDIALOG
-    std::string output, error;
-  };
-  // Runs exe to its end and that of the commands its taskkills start.
-  Ran Run(const std::wstring& arguments) { return Run(arguments, How()); }
-  Ran Run(const std::wstring& arguments, const How& how) {
+  // Runs the exe to its end, its standard output and error into files.
+  Ran Run(const std::wstring& arguments, const How& how = {}) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     const auto file = [&](const wchar_t* name) {
       const std::wstring path = folder_.File(name);
@@ -77,8 +91,7 @@ class ExeTest : public testing::Test {
     EXPECT_TRUE(nagitome.Start(how.exe.empty() ? exe_ : how.exe, arguments, out, error.get(), how.desktop));
     output.reset();
     error.reset();
-    Ran ran;
-    ran.pid = nagitome.id();
+    Ran ran{.pid = nagitome.id()};
     const auto ended = [&] {
       for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, nullptr));) {
         DWORD owner = 0;
@@ -88,7 +101,7 @@ class ExeTest : public testing::Test {
         // The dialog Wine flashes may be torn down while it is read: its list view goes first.
         ran.shown |= !GetDlgItem(w, 2000) && IsWindow(w);
       }
-      return !nagitome.Running() && !CommandsRunning();
+      return !nagitome.Running();
     };
     EXPECT_TRUE(WaitUntil(ended, 60000, how.answer ? 50 : 1));
     ran.code = nagitome.ExitCode();
@@ -99,6 +112,8 @@ class ExeTest : public testing::Test {
 
   TempFolder folder_;
   const std::wstring exe_ = folder_.File(L"Nagitome.exe");
+  const std::wstring u_ = UniqueSuffix();
+  const std::string hour_ = Hour();
   std::deque<WindowProbe> probes_;  // stable addresses as probes are added
 };
 
