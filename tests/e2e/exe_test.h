@@ -1,5 +1,5 @@
-// Nagitome.exe run as a scheduled task or a script runs it, against probe windows and processes: a copy
-// of its own in a fresh folder, so that settings written beside the exe land there.
+// The exe copied to a fresh folder, so that the settings it writes beside itself land there, and run
+// against probe windows and processes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,29 +20,20 @@ using Lines = std::vector<std::string>;
 
 inline std::string Narrow(const std::wstring& text) { return {text.begin(), text.end()}; }  // ASCII only
 
-// As the log writes a path.
-inline std::string Escaped(const std::wstring& path) {
+inline std::string Escaped(const std::wstring& path) {  // as the log writes a path
   return std::regex_replace(Narrow(path), std::regex(R"(\\)"), R"(\\)");
 }
 
-inline std::string Hour() {  // "2026-12-08T13", as a log line stamped now begins
-  SYSTEMTIME t{};
-  GetLocalTime(&t);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d", t.wYear, t.wMonth, t.wDay, t.wHour);
-  return text;
-}
-
 struct How {
-  bool answer = false;  // close each window of the exe as it shows: a message box, the editor
-  HANDLE output = nullptr;  // standard output, else a file read into Ran::output
-  std::wstring desktop = {};  // "station\\desktop"
+  bool answer = false;  // each window of the exe closed as it shows
+  HANDLE output = nullptr;
+  std::wstring desktop = {};
   std::wstring exe = {};
 };
 struct Ran {
   DWORD code = 0;
   DWORD pid = 0;
-  bool shown = false;  // a window, not the main dialog, which Wine flashes when it ends in WM_INITDIALOG
+  bool shown = false;  // a window but the main dialog, which Wine flashes when it ends in WM_INITDIALOG
   std::string output{}, error{};
 };
 
@@ -54,30 +45,26 @@ class ExeTest : public testing::Test {
     EXPECT_TRUE(WriteFileBytes(folder_.File(name), EncodeTaskList(entries)));
     return folder_.File(name);
   }
-  // options: the probe's own ("--count 0"...).
-  WindowProbe& Probe(const std::wstring& title, const std::wstring& className, const std::wstring& options = {},
-                     std::wstring image = {}) {
+  WindowProbe& Probe(const std::wstring& title, const std::wstring& windowClass,
+                     const std::wstring& options = {}, std::wstring image = {}) {
     if (image.empty()) image = L"e2e-" + UniqueSuffix() + L".exe";
-    EXPECT_TRUE(probes_.emplace_back().Start(folder_, title, className, image, options));
+    EXPECT_TRUE(probes_.emplace_back().Start(folder_, title, windowClass, image, options));
     return probes_.back();
   }
-  // The log's lines that match keep, after their stamps: local time (TZ=IST-5:30) in this test's hours.
-  // "!" marks a line without its stamp or CR LF, "?" a log without its mark.
+  // After the mark, the lines that match keep, after their stamps (TZ=IST-5:30); "!" marks one without its
+  // stamp or CR LF.
   Lines LogLines(const std::wstring& path, const std::string& keep = ".*") {
-    std::istringstream in(ReadFileBytes(path));
+    std::istringstream in(ReadFileBytes(path).substr(3));
     Lines lines;
-    if (in.peek() != EOF && (in.get() != 0xEF || in.get() != 0xBB || in.get() != 0xBF)) lines.push_back("?");
-    const std::regex stamp(R"((\d{4}-\d\d-\d\dT\d\d):\d\d:\d\d\.\d{3}\+05:30\t(.*)\r)");
+    const std::regex stamp(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}\+05:30\t(.*)\r)");
     std::smatch m;
     for (std::string line; std::getline(in, line);) {
-      const bool stamped = std::regex_match(line, m, stamp) && (m[1] == hour_ || m[1] == Hour());
-      lines.push_back(stamped ? m[2].str() : "!" + line);
+      lines.push_back(std::regex_match(line, m, stamp) ? m[1].str() : "!" + line);
     }
     std::erase_if(lines, [&](const std::string& line) { return !std::regex_match(line, std::regex(keep)); });
     return lines;
   }
-
-  // Runs the exe to its end, its standard output and error into files.
+  // To its end, standard output and error into files.
   Ran Run(const std::wstring& arguments, const How& how = {}) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     const auto file = [&](const wchar_t* name) {
@@ -113,7 +100,6 @@ class ExeTest : public testing::Test {
   TempFolder folder_;
   const std::wstring exe_ = folder_.File(L"Nagitome.exe");
   const std::wstring u_ = UniqueSuffix();
-  const std::string hour_ = Hour();
   std::deque<WindowProbe> probes_;  // stable addresses as probes are added
 };
 

@@ -1,5 +1,4 @@
-// What "/e" logs became of each action against probes that close, ignore it, ask, hang, are killed
-// or are gone before the run acts; exit code 4, what "/force" ends, and a "/wait" out of range.
+// Probes that close, ignore it, ask, hang, are killed or are gone before the run acts.
 #include "exe_test.h"
 
 namespace nagitome::e2e {
@@ -9,7 +8,7 @@ using OutcomeTest = ExeTest;
 
 TEST_F(OutcomeTest, TheRunWaitsForWhatItAskedAndForcesOnlyWhatIgnoresIt) {
   int runs = 0;
-  // Each run's outcome and end lines (or its bad option), window handles and taskkill codes left out.
+  // Window handles and taskkill codes left out.
   const auto run = [&](const std::vector<TaskEntry>& entries, const std::wstring& options, DWORD code) {
     const std::wstring log = folder_.File(L"run" + std::to_wstring(++runs) + L".log");
     const std::wstring list = WriteList(L"list.txt", entries);
@@ -18,7 +17,6 @@ TEST_F(OutcomeTest, TheRunWaitsForWhatItAskedAndForcesOnlyWhatIgnoresIt) {
     for (std::string& line : lines) line = std::regex_replace(line, std::regex("0x[0-9A-F]{8,}|\\t0$"), "");
     return lines;
   };
-  // A probe of class and image name+u, the entry that closes its window.
   const auto probe = [&](const std::wstring& name, const std::wstring& options) {
     Probe(name == L"Slow" ? std::wstring(400, L'a') : L"-", name + u_, options, name + u_ + L".exe");
     return Te(L"010" + name + u_);
@@ -37,12 +35,12 @@ TEST_F(OutcomeTest, TheRunWaitsForWhatItAskedAndForcesOnlyWhatIgnoresIt) {
       "end\tcloses 4\tkills 1\trejected 0\tcut short 0\tclosed 1\tended 1\tprompting 1\tnot responding 1"
       "\tstill open 1\texit 4"}));
   EXPECT_TRUE(probes_[1].process.Running());
-  // Entries cut short on the slow title hold the actions back until the last probe has gone, half a
-  // second after the run opened its log.
+  // Entries cut short on the slow title hold the actions back until the last probe has gone.
   probe(L"Slow", L"");
   probe(L"Gone", L"--count 0 --exit-on " + Quote(folder_.File(L"run2.log")));
   const TaskEntry cut = Te(L"001(a*)*\\1[b]");
-  EXPECT_EQ(run({cut, cut, cut, ignores, prompts, Te(L"130Gone" + u_ + L".exe")}, L" /FORCE 1 /wait 3", 1), (Lines{
+  const TaskEntry gone = Te(L"130Gone" + u_ + L".exe");
+  EXPECT_EQ(run({cut, cut, cut, ignores, prompts, gone}, L" /FORCE 1 /wait 3", 1), (Lines{
       "outcome\t\t4\tforced ended",
       "outcome\t\t5\tprompting",
       "outcome\t" + std::to_string(probes_[6].process.id()) + "\t6\tgone",

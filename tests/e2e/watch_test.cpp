@@ -1,5 +1,4 @@
-// The watcher (/w) against probe windows and processes: one watcher for the whole story, then the
-// forms that talk to it (a second /w, /stop).
+// One watcher (/w) for the whole story, then the forms that talk to it (a second /w, /stop).
 #include "exe_test.h"
 #include "ui/res/resource.h"
 
@@ -14,40 +13,38 @@ TEST_F(WatchTest, EndsWhatAppearsOnceUntilStopped) {
   // A hostile alternative first: a run of "a" uses up its budget, "Ad..." still matches.
   std::vector<TaskEntry> entries = {Te(L"001(a*)*\\1[b]|Ad" + u_ + L".*"), Te(L"130" + killed)};
   const std::wstring list = WriteList(L"list.txt", entries);
-  const auto closedOnce = [&](const std::wstring& title) {
-    const WindowProbe& p = Probe(title, L"C" + u_);
-    return WaitUntil([&] { return p.Closes() == 1; });
-  };
+  const auto probe = [&](const std::wstring& title) -> const WindowProbe& { return Probe(title, L"C" + u_); };
+  const auto closed = [](const WindowProbe& p) { return WaitUntil([&] { return p.Closes() == 1; }); };
   const auto logged = [&](const std::string& text) {
     return WaitUntil([&] { return ReadFileBytes(log).find(text) != std::string::npos; });
   };
-  Probe(std::wstring(400, L'a') + L"!", L"C" + u_);
+  probe(std::wstring(400, L'a') + L"!");
   ChildProcess watcher;
   ASSERT_TRUE(watcher.Start(exe_, L"/w " + Quote(list) + L" /log " + Quote(log)));
   ASSERT_TRUE(logged("cut short"));
-  const WindowProbe& other = Probe(L"Plain" + u_, L"C" + u_);
-  Probe(std::wstring(400, L'a') + L"?", L"C" + u_);
-  EXPECT_TRUE(closedOnce(L"Ad" + u_ + L" new"));
-  const WindowProbe& renamed = Probe(L"Was" + u_, L"C" + u_);
+  const WindowProbe& other = probe(L"Plain" + u_);
+  probe(std::wstring(400, L'a') + L"?");
+  EXPECT_TRUE(closed(probe(L"Ad" + u_ + L" new")));
+  const WindowProbe& renamed = probe(L"Was" + u_);
   Sleep(500);  // seen under its first title
   SetWindowTextW(FindWindowW(nullptr, (L"Was" + u_).c_str()), (L"Ad" + u_ + L" renamed").c_str());
-  EXPECT_TRUE(WaitUntil([&] { return renamed.Closes() == 1; }));
-  const ChildProcess& windowless = Probe(L"", L"C" + u_, L"--count 0", killed).process;
+  EXPECT_TRUE(closed(renamed));
+  const ChildProcess& windowless = Probe(L"", L"-", L"--count 0", killed).process;
   EXPECT_TRUE(windowless.WaitForExit(10000));
 
   const HWND window = FindWindowW(L"NagitomeWatcher", nullptr);
   PostMessageW(window, WM_COMMAND, IDM_WATCH_PAUSE, 0);
   ASSERT_TRUE(logged("pause"));
-  const WindowProbe& paused = Probe(L"Ad" + u_ + L" paused", L"C" + u_);
+  const WindowProbe& paused = probe(L"Ad" + u_ + L" paused");
   Sleep(3000);  // more than a scan's interval
   EXPECT_EQ(paused.Closes(), 0);
   PostMessageW(window, WM_COMMAND, IDM_WATCH_PAUSE, 0);
-  EXPECT_TRUE(WaitUntil([&] { return paused.Closes() == 1; }));
+  EXPECT_TRUE(closed(paused));
 
   entries.push_back(Te(L"000New" + u_));
   WriteList(L"list.txt", entries);
   ASSERT_TRUE(logged("reload"));
-  EXPECT_TRUE(closedOnce(L"New" + u_));
+  EXPECT_TRUE(closed(probe(L"New" + u_)));
 
   // Handed over with a force: a window left open has its process ended.
   const std::wstring log2 = folder_.File(L"watch2.log");
@@ -65,12 +62,13 @@ TEST_F(WatchTest, EndsWhatAppearsOnceUntilStopped) {
   EXPECT_EQ(watcher.ExitCode(), 1u);  // an entry was cut short
   EXPECT_EQ(other.Closes(), 0);
 
-  const std::string cut = "cut short\t1\t(a*)*\\\\1[b]|Ad" + Narrow(u_) + ".*";
   const std::string pid = std::to_string(windowless.id());
-  const std::string kill = "taskkill\t" + pid + "\t2\t" + Narrow(killed) + "\t" + Narrow(killed);
+  const std::string cut = "cut short\t1\t(a*)*\\\\1[b]|Ad" + Narrow(u_) + ".*";
+  const std::string kill = "taskkill\t" + pid + "\t2\t" + Narrow(killed + L"\t" + killed);
   const std::string end = "end\tcloses 4\tkills 1\trejected 0\tcut short 2\tclosed 4\tended 1\texit 1";
   const std::string kinds = "(?!close|start|outcome).*";
-  EXPECT_EQ(LogLines(log, kinds), (Lines{cut, kill, "pause", "resume", "reload\t" + Escaped(list), cut, end}));
+  const std::string reload = "reload\t" + Escaped(list);
+  EXPECT_EQ(LogLines(log, kinds), (Lines{cut, kill, "pause", "resume", reload, cut, end}));
   const std::string end2 = "end\tcloses 1\tkills 0\trejected 0\tcut short 1\tforced ended 1\texit 1";
   EXPECT_EQ(LogLines(log2, kinds), (Lines{cut, end2}));
 }

@@ -1,5 +1,4 @@
-// The probe program (its path from the build as NAGITOME_PROBE_WINDOW_EXE) and other processes
-// started and owned by a test; Win32 helpers the Wine-side tests and benchmarks share.
+// Processes a test starts and owns, the probe program among them; helpers of the Wine tests and benchmarks.
 #pragma once
 
 #include <windows.h>
@@ -15,7 +14,6 @@ namespace nagitome::probes {
 
 using namespace testing_support;
 
-// Polls until the condition holds or the time is up; true if it held.
 inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000, DWORD pollMs = 10) {
   for (const ULONGLONG end = GetTickCount64() + timeoutMs; !condition(); Sleep(pollMs)) {
     if (GetTickCount64() >= end) return false;
@@ -36,7 +34,7 @@ inline std::wstring WindowsPath(std::wstring path) {
   return L"Z:" + path;
 }
 
-// Unique within the machine for this run: process id, tick and a counter.
+// Unique within the machine for this run.
 inline std::wstring UniqueSuffix() {
   static LONG counter = 0;
   return std::to_wstring(GetCurrentProcessId()) + L"x" + std::to_wstring(GetTickCount64() % 100000) + L"x" +
@@ -45,13 +43,13 @@ inline std::wstring UniqueSuffix() {
 
 inline std::wstring Quote(const std::wstring& argument) { return L"\"" + argument + L"\""; }
 
-// A child process, terminated if it still runs when its owner goes.
+// Terminated if it still runs when its owner goes.
 class ChildProcess {
  public:
   ~ChildProcess() {
     if (Running() && TerminateProcess(process_.get(), 99)) WaitForExit(10000);
   }
-  // Standard output and error to out and err (inheritable) when given; desktop: "station\\desktop".
+  // out and err inheritable; desktop "station\\desktop".
   bool Start(const std::wstring& exe, const std::wstring& arguments, HANDLE out = 0, HANDLE err = 0,
              std::wstring desktop = {}) {
     std::wstring line = Quote(exe) + L" " + arguments;
@@ -85,8 +83,7 @@ struct WindowProbe {
   ChildProcess process;
   std::wstring className, imageName, resultFile;
 
-  // The probe copied to image in folder, reporting to that path and ".txt"; options are the probe's own
-  // ("--count 0", "--ignore-close"...). False unless it came up.
+  // Copied to image in folder, reporting to that path and ".txt"; false unless it came up.
   bool Start(const TempFolder& folder, const std::wstring& title, const std::wstring& windowClass,
              const std::wstring& image, const std::wstring& options = L"") {
     className = windowClass;
@@ -98,7 +95,7 @@ struct WindowProbe {
     return CopyFileW(WindowsPath(L"" NAGITOME_PROBE_WINDOW_EXE).c_str(), exe.c_str(), TRUE) &&
            process.Start(exe, arguments + options) && WaitUntil(ready, 30000);
   }
-  int Closes() const {  // WM_CLOSE messages its windows got so far: the lines after "ready"
+  int Closes() const {  // the lines after "ready"
     const std::string text = ReadFileBytes(resultFile);
     return static_cast<int>(std::count(text.begin(), text.end(), '\n')) - 1;
   }

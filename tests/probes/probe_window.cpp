@@ -1,7 +1,6 @@
 // probe_window TITLE CLASS RESULT [--count N] [--ignore-close | --prompt-on-close | --hang-on-close]
-// [--exit-on FILE]: N (default 1) windows. Appends "ready" to RESULT, then "close" for each WM_CLOSE
-// and destroys the window, or leaves it, asks, or hangs; exits with its last window, half a second
-// after FILE appears, or after two minutes.
+// [--exit-on FILE]: N (default 1) windows. Appends "ready" to RESULT, then "close" for each WM_CLOSE;
+// exits with its last window, half a second after FILE appears, or after two minutes.
 #include <windows.h>
 #include <imm.h>
 
@@ -11,7 +10,7 @@ namespace {
 
 const wchar_t* g_result = nullptr;
 const wchar_t* g_exitOn = nullptr;
-wchar_t g_onClose = 0;  // 'i', 'p' or 'h' from the option's name; 0: destroyed
+wchar_t g_onClose = 0;  // the option's 'i', 'p' or 'h'
 int g_windows = 1;
 
 void Append(const char* line) {
