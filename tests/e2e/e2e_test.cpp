@@ -13,10 +13,9 @@ std::string Hex(HWND window) {  // as the report and the log write a handle
   return text;
 }
 
-// Which code wins is the host tests'. Only a missing list shows anything: its message, then the editor,
-// which alone writes settings. No report or log lands on the list however it is spelled (a hard link shares
-// no part of its name). A station that Wine makes for the exe is not visible: there nothing is shown. A
-// run that kills its own process has logged that before.
+// Which code wins is the host tests'. Only a missing list shows anything: its message, then the editor (which
+// alone writes settings). No report or log lands on the list, however spelled. The station Wine makes for the
+// exe is not visible: nothing is shown there. A run that kills itself has logged that first.
 TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
   const WindowProbe& slow = Probe(std::wstring(400, L'a'), L"Slow" + u_, L"--ignore-close");
   const std::string window = Hex(FindWindowW(slow.className.c_str(), nullptr));
@@ -50,6 +49,7 @@ TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
       {LR"(/e "@rules.txt" /log NUL /wait 0)", "0"},
       {LR"(/p "@rules.txt")", "3 said 標準出力", {.output = readOnly.get()}},
       {LR"(/e "@missing.txt")", "2", unseen},
+      {LR"(/e "@held.txt")", "2", unseen},
       {L"", "2", unseen},
       {LR"(/e "@self.txt" /log "@run.log")", "0", {.exe = folder_.File(self)}},  // Wine's taskkill ends it so
   };
@@ -87,9 +87,8 @@ TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
   }));
 }
 
-// "/p" reports what "/e" then ends, as the snapshot reads it: a hidden window whose title holds
-// Japanese with a surrogate pair and is cut at 1023 units; a taskkill for a process without windows
-// and for one whose window ignores its close.
+// "/p" reports what "/e" then ends, as the snapshot reads it: a hidden window, a title with a surrogate pair
+// cut at 1023 units.
 TEST_F(CommandLineTest, PreviewReportsWhatTheRunEnds) {
   const std::string n = Narrow(u_);
   const std::wstring title = L"e2e\\wild\t" + u_ + L" なぎ止め 😀" + std::wstring(1100, L'm');
@@ -105,7 +104,7 @@ TEST_F(CommandLineTest, PreviewReportsWhatTheRunEnds) {
       Te(L"130" + windowless.imageName),
   });
   const std::string cut = "e2e\\\\wild\\t" + n + " なぎ止め 😀" + std::string(1006 - n.size(), 'm');
-  // Each row's file values and text (the title to 1023 units), and the closes its probe gets.
+  // Each row's file values and text, and the closes its probe gets.
   const std::tuple<WindowProbe*, std::string, std::string, int> rows[] = {
       {&hidden, "1\t0\t0", cut, 1},
       {&stubborn, "2\t1\t1", "Stubborn" + n, 0},
@@ -129,8 +128,8 @@ TEST_F(CommandLineTest, PreviewReportsWhatTheRunEnds) {
   }
 }
 
-// Writers take turns on one byte far past the end: holding it keeps two runs from writing, letting go
-// sets them racing for it.
+// Writers take turns on one byte far past the end: holding it holds two runs back, letting go sets them
+// racing.
 TEST_F(CommandLineTest, RunsSharingALogLeaveEveryLineWhole) {
   Probe(L"-", L"Shared" + u_, L"--ignore-close --count 400");
   const std::wstring arguments = L"/e " + Quote(WriteList(L"list.txt", {Te(L"010Shared*")})) + L" /log ";

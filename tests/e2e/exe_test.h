@@ -51,8 +51,7 @@ class ExeTest : public testing::Test {
     EXPECT_TRUE(probes_.emplace_back().Start(folder_, title, windowClass, image, options));
     return probes_.back();
   }
-  // After the mark, the lines that match keep, after their stamps (TZ=IST-5:30); "!" marks one without its
-  // stamp or CR LF.
+  // After the mark, the lines that match keep, without their stamps; "!" marks one without a stamp or CR LF.
   Lines LogLines(const std::wstring& path, const std::string& keep = ".*") {
     std::istringstream in(ReadFileBytes(path).substr(3));
     Lines lines;
@@ -64,7 +63,6 @@ class ExeTest : public testing::Test {
     std::erase_if(lines, [&](const std::string& line) { return !std::regex_match(line, std::regex(keep)); });
     return lines;
   }
-  // To its end, standard output and error into files.
   Ran Run(const std::wstring& arguments, const How& how = {}) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     const auto file = [&](const wchar_t* name) {

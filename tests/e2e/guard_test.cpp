@@ -1,5 +1,4 @@
-// What keeps Windows running is never ended: under Wine, which cannot say what is critical, an
-// image of the system's own name in the system directory is kept, the same name elsewhere is not.
+// Wine cannot say what is critical: a system image name is kept in the system directory, not elsewhere.
 #include "exe_test.h"
 
 namespace nagitome::e2e {
