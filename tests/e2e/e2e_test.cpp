@@ -53,6 +53,7 @@ TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
       {L"", "2", unseen},
       {LR"(/e "@self.txt" /log "@run.log")", "0", {.exe = folder_.File(self)}},  // Wine's taskkill ends it so
   };
+  const std::string at = Narrow(folder_.File(L""));
   Lines pids;
   for (const auto& c : cases) {
     const Ran ran = Run(std::regex_replace(c.arguments, std::wregex(L"@"), folder_.File(L"")), c.how);
@@ -64,7 +65,7 @@ TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
     }
     const std::string state = std::to_string(ran.code) + (ran.shown ? " box" : "") +
                               (editor ? " editor" : "") + (said.empty() ? "" : " said " + said);
-    EXPECT_EQ(state, std::regex_replace(c.state, std::regex("@"), Narrow(folder_.File(L""))));
+    EXPECT_EQ(state, std::regex_replace(c.state, std::regex("@"), at)) << Narrow(c.arguments);
   }
   EXPECT_EQ(ReadFileBytes(rules), rulesBytes);
   EXPECT_TRUE(WaitUntil([&] { return slow.Closes() == 4; }));

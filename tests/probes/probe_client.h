@@ -50,8 +50,8 @@ class ChildProcess {
     if (Running() && TerminateProcess(process_.get(), 99)) WaitForExit(10000);
   }
   // out and err inheritable; desktop "station\\desktop".
-  bool Start(const std::wstring& exe, const std::wstring& arguments, HANDLE out = 0, HANDLE err = 0,
-             std::wstring desktop = {}) {
+  bool Start(const std::wstring& exe, const std::wstring& arguments, HANDLE out = nullptr,
+             HANDLE err = nullptr, std::wstring desktop = {}) {
     std::wstring line = Quote(exe) + L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -60,11 +60,11 @@ class ChildProcess {
     startup.hStdError = err;
     if (!desktop.empty()) startup.lpDesktop = desktop.data();
     PROCESS_INFORMATION info{};
-    const bool started =
-        CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, !!out, 0, {}, {}, &startup, &info);
+    const bool ok = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, !!out, 0, nullptr, nullptr,
+                                   &startup, &info);
     UniqueKernelHandle thread(info.hThread);
     process_.reset(info.hProcess);
-    return started;
+    return ok;
   }
   DWORD id() const { return GetProcessId(process_.get()); }
   bool Running() const { return process_ && !WaitForExit(0); }
