@@ -1,13 +1,14 @@
-// Nagitome.exe run as a scheduled task or a script runs it, against probe windows and processes: a copy
-// of its own in a fresh folder, so that settings written beside the exe land there.
+// The exe copied to a fresh folder, so that the settings it writes beside itself land there, and run
+// against probe windows and processes.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <deque>
+#include <regex>
+#include <sstream>
 
 #include "probe_client.h"
 #include "tasks/task_file_format.h"
@@ -15,18 +16,26 @@
 namespace nagitome::e2e {
 
 using namespace probes;
+using Lines = std::vector<std::string>;
 
-// Whether a taskkill or the command it runs in is there.
-inline bool CommandsRunning() {
-  UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  PROCESSENTRY32W p{};
-  p.dwSize = sizeof p;
-  bool running = false;
-  for (BOOL more = Process32FirstW(snapshot.get(), &p); more; more = Process32NextW(snapshot.get(), &p)) {
-    running |= !_wcsicmp(p.szExeFile, L"cmd.exe") || !_wcsicmp(p.szExeFile, L"taskkill.exe");
-  }
-  return running;
+inline std::string Narrow(const std::wstring& text) { return {text.begin(), text.end()}; }  // ASCII only
+
+inline std::string Escaped(const std::wstring& path) {  // as the log writes a path
+  return std::regex_replace(Narrow(path), std::regex(R"(\\)"), R"(\\)");
 }
+
+struct How {
+  bool answer = false;  // each window of the exe closed as it shows
+  HANDLE output = nullptr;
+  std::wstring desktop = {};
+  std::wstring exe = {};
+};
+struct Ran {
+  DWORD code = 0;
+  DWORD pid = 0;
+  bool shown = false;  // a window but the main dialog, which Wine flashes when it ends in WM_INITDIALOG
+  std::string output{}, error{};
+};
 
 class ExeTest : public testing::Test {
  protected:
@@ -36,35 +45,25 @@ class ExeTest : public testing::Test {
     EXPECT_TRUE(WriteFileBytes(folder_.File(name), EncodeTaskList(entries)));
     return folder_.File(name);
   }
-  WindowProbe& Probe(const std::wstring& title, const std::wstring& className,
-                     WindowProbeOptions options = {}, const std::wstring& image = L"") {
-    const std::wstring name = image.empty() ? L"e2e-" + UniqueSuffix() + L".exe" : image;
-    EXPECT_TRUE(probes_.emplace_back().Start(folder_, title, className, name, options));
+  WindowProbe& Probe(const std::wstring& title, const std::wstring& windowClass,
+                     const std::wstring& options = {}, std::wstring image = {}) {
+    if (image.empty()) image = L"e2e-" + UniqueSuffix() + L".exe";
+    EXPECT_TRUE(probes_.emplace_back().Start(folder_, title, windowClass, image, options));
     return probes_.back();
   }
-  // Whether the editor wrote its settings since last asked.
-  bool TakeSettings() {
-    wchar_t user[256] = {};
-    DWORD size = 256;
-    GetUserNameW(user, &size);
-    return DeleteFileW(folder_.File(std::wstring(user) + L" Nagitome.ini").c_str()) != FALSE;
+  // After the mark, the lines that match keep, without their stamps; "!" marks one without a stamp or CR LF.
+  Lines LogLines(const std::wstring& path, const std::string& keep = ".*") {
+    std::istringstream in(ReadFileBytes(path).substr(3));
+    Lines lines;
+    const std::regex stamp(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}\+05:30\t(.*)\r)");
+    std::smatch m;
+    for (std::string line; std::getline(in, line);) {
+      lines.push_back(std::regex_match(line, m, stamp) ? m[1].str() : "!" + line);
+    }
+    std::erase_if(lines, [&](const std::string& line) { return !std::regex_match(line, std::regex(keep)); });
+    return lines;
   }
-
-  struct How {
-    bool answer = false;  // close each window of the exe as it shows: a message box, the editor
-    HANDLE output = nullptr;  // standard output, else a file read into Ran::output
-    std::wstring desktop = {};  // "station\\desktop"
-    std::wstring exe = {};
-  };
-  struct Ran {
-    DWORD code = 0;
-    DWORD pid = 0;
-    bool shown = false;  // a window, not the main dialog, which Wine flashes when it ends in WM_INITDIALOG
-    std::string output, error;
-  };
-  // Runs exe to its end and that of the commands its taskkills start.
-  Ran Run(const std::wstring& arguments) { return Run(arguments, How()); }
-  Ran Run(const std::wstring& arguments, const How& how) {
+  Ran Run(const std::wstring& arguments, const How& how = {}) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     const auto file = [&](const wchar_t* name) {
       const std::wstring path = folder_.File(name);
@@ -77,8 +76,7 @@ class ExeTest : public testing::Test {
     EXPECT_TRUE(nagitome.Start(how.exe.empty() ? exe_ : how.exe, arguments, out, error.get(), how.desktop));
     output.reset();
     error.reset();
-    Ran ran;
-    ran.pid = nagitome.id();
+    Ran ran{.pid = nagitome.id()};
     const auto ended = [&] {
       for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, nullptr));) {
         DWORD owner = 0;
@@ -88,7 +86,7 @@ class ExeTest : public testing::Test {
         // The dialog Wine flashes may be torn down while it is read: its list view goes first.
         ran.shown |= !GetDlgItem(w, 2000) && IsWindow(w);
       }
-      return !nagitome.Running() && !CommandsRunning();
+      return !nagitome.Running();
     };
     EXPECT_TRUE(WaitUntil(ended, 60000, how.answer ? 50 : 1));
     ran.code = nagitome.ExitCode();
@@ -99,6 +97,7 @@ class ExeTest : public testing::Test {
 
   TempFolder folder_;
   const std::wstring exe_ = folder_.File(L"Nagitome.exe");
+  const std::wstring u_ = UniqueSuffix();
   std::deque<WindowProbe> probes_;  // stable addresses as probes are added
 };
 

@@ -1,27 +1,23 @@
-// What keeps Windows running is never ended: under Wine, which cannot say what is critical, an
-// image of the system's own name in the system directory is kept, the same name elsewhere is not.
+// Wine cannot say what is critical: a system image name is kept in the system directory, not elsewhere.
 #include "exe_test.h"
 
-namespace nagitome {
+namespace nagitome::e2e {
 namespace {
 
-using namespace probes;
-using GuardTest = e2e::ExeTest;
+using GuardTest = ExeTest;
 
 TEST_F(GuardTest, TheSystemsOwnImageIsNeverKilledAPlantedOneIs) {
   wchar_t system[MAX_PATH] = {};
   ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
-  const ChildProcess& kept = Probe(L"-", L"-", {.count = 0}, system + std::wstring(L"\\csrss.exe")).process;
-  const ChildProcess& planted = Probe(L"-", L"-", {.count = 0}, L"csrss.exe").process;
-  const TaskEntry csrss{EndMethod::Taskkill, MatchTarget::ProcessName, MatchMethod::Wildcard, L"csrss.exe"};
-  const std::wstring list = WriteList(L"list.txt", {csrss});
+  const ChildProcess& kept = Probe(L"-", L"-", L"--count 0", system + std::wstring(L"\\csrss.exe")).process;
+  const ChildProcess& planted = Probe(L"-", L"-", L"--count 0", L"csrss.exe").process;
   const std::wstring log = folder_.File(L"run.log");
+  const std::wstring list = WriteList(L"list.txt", {Te(L"130csrss.exe")});
   EXPECT_EQ(Run(L"/e " + Quote(list) + L" /log " + Quote(log)).code, 0u);
   EXPECT_TRUE(planted.WaitForExit(20000));
   EXPECT_TRUE(kept.Running());
-  const std::string line = "\toutcome\t" + std::to_string(kept.id()) + "\t1\tprotected\r\n";
-  EXPECT_NE(ReadFileBytes(log).find(line), std::string::npos);
+  EXPECT_EQ(LogLines(log, ".*protected"), Lines{"outcome\t" + std::to_string(kept.id()) + "\t1\tprotected"});
 }
 
 }  // namespace
-}  // namespace nagitome
+}  // namespace nagitome::e2e
