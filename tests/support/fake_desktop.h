@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "engine/desktop.h"
+#include "tasks/task_list.h"
+#include "tests/support/test_support.h"
 
 namespace nagitome {
 
@@ -112,6 +114,15 @@ class FakeDesktop : public Desktop {
     return found == windows.end() ? 0 : found->processId;
   }
 };
+
+// Entries as file lines ("131calc.exe").
+inline TaskList ListOf(const std::vector<std::wstring>& entries) {
+  TaskList list;
+  std::vector<TaskEntry> parsed;
+  for (const std::wstring& e : entries) parsed.push_back(testing_support::Te(e));
+  list.ReplaceEntries(parsed);
+  return list;
+}
 
 // Window 3 has no title and shares process 10 with 1, 4 has no class; process 30 is unreadable, 40
 // windowless.

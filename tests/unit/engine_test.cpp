@@ -17,13 +17,11 @@
 #include "engine/termination.h"
 #include "tasks/texts.h"
 #include "tests/support/fake_desktop.h"
-#include "tests/support/test_support.h"
 
 namespace nagitome {
 namespace {
 
 using namespace std::chrono_literals;
-using testing_support::Te;
 constexpr MatchMethod kCase = MatchMethod::RegexCaseSensitive;
 
 // Keywords lead with their method digit. A last star takes a non-empty rest; rejected patterns match
@@ -73,7 +71,7 @@ TEST(KeywordMatcherTest, MatchesTheWholeTextByMethodWithinItsBudget) {
 }
 
 // The budget is the entry's: cheap tests add up to it (one would have to stall for all of it to give
-// up alone); a roomy budget is never spent by answers alone.
+// up alone).
 TEST(KeywordMatcherTest, TheBudgetIsSpentOverAllTestsOfAnEntry) {
   KeywordMatcher matcher(L".{0,100}\\d", kCase, 300ms);
   const auto end = std::chrono::steady_clock::now() + 1s;
@@ -83,9 +81,6 @@ TEST(KeywordMatcherTest, TheBudgetIsSpentOverAllTestsOfAnEntry) {
   }
   EXPECT_TRUE(matcher.GaveUp());
   EXPECT_GT(tests, 1) << "one test alone must fit the budget";
-  KeywordMatcher roomy(L"(a|b)\\1", kCase, 10s);
-  for (int i = 0; i < 200; ++i) ASSERT_TRUE(roomy.Matches(i % 2 ? L"aa" : L"bb"));
-  EXPECT_FALSE(roomy.GaveUp());
 }
 
 // A backtracking test deeper than the thread's stack gives up instead of overflowing it, and the
@@ -122,14 +117,6 @@ TEST(KeywordMatcherTest, ADeepTestOnASmallStackGivesUp) {
   pthread_attr_destroy(&attr);
 #endif
   EXPECT_TRUE(!run.matched && run.gaveUp && !run.after);
-}
-
-TaskList ListOf(const std::vector<std::wstring>& entries) {
-  TaskList list;
-  std::vector<TaskEntry> parsed;
-  for (const std::wstring& e : entries) parsed.push_back(Te(e));
-  list.ReplaceEntries(parsed);
-  return list;
 }
 
 // The actions as the fake desktop logs them, after what log holds.
@@ -217,21 +204,6 @@ TEST(TerminationTest, RejectedAndCutShortEntriesAreReportedAndNamed) {
   EXPECT_EQ(RunWarningMessage(list, TerminationReport{}), L"");
 }
 
-// Texts combined and cut to 1023 units; a process's name is its path after the last backslash.
-TEST(TerminationTest, WindowSnapshotCombinesTextsAndNamesProcesses) {
-  const std::wstring as(1019, L'a');
-  FakeDesktop desk;
-  desk.AddProcess(1, L"\\D\\" + std::wstring(2000, L'x'));
-  desk.AddProcess(2, L"C:/Tools/c.exe");
-  desk.AddWindow(9, 1, as + L"a", L"CC");
-  desk.AddWindow(8, 2, as, L"CC");
-  const Snapshot snapshot = TakeSnapshot(desk);
-  EXPECT_EQ(snapshot.windows.at(0).combinedText, as + L"a（CC");
-  EXPECT_EQ(snapshot.windows.at(1).combinedText, as + L"（CC）");
-  EXPECT_EQ(snapshot.windows[0].processName, std::wstring(1023, L'x'));
-  EXPECT_EQ(snapshot.windows[1].processName, L"C:/Tools/c.exe");
-}
-
 // The id buffer grows until every id fits, up to a cap; a failed or endless enumeration lists none.
 TEST(TerminationTest, ProcessEnumerationGrowsItsBufferUntilEveryIdFits) {
   const TaskList list = ListOf({L"130*", L"030calc.exe"});
@@ -289,7 +261,7 @@ TEST(PreviewTest, ReportHasOneEscapedLinePerActionThenTheSkippedRows) {
   desk.windows[0].handle = 0x1A2B;
   desk.windows[2].handle = 0x12345678ABC;
   desk.windows[1].title = L"Calc\tone\r\ntwo \\";
-  desk.paths[40] = L"\\Device\\a\\svc\thost.exe";
+  desk.paths[40] = L"\\Device\\a\\svc\thost/x.exe";  // a name may hold a slash
   desk.critical[40] = true;
   desk.AddWindow(0x5, 20, std::wstring(1023, L'a'), L"Slow");
   const Plan preview = PreviewTermination(ListOf({L"030notepad.exe", L"122calc[\\s\\S]*", L"130svc*",
@@ -300,7 +272,7 @@ TEST(PreviewTest, ReportHasOneEscapedLinePerActionThenTheSkippedRows) {
             "1\t0\t3\t10\tnotepad.exe\t00001A2B\tnotepad.exe\r\n"
             "1\t0\t3\t10\tnotepad.exe\t12345678ABC\tnotepad.exe\r\n"
             "2\t1\t2\t20\tcalc.exe\t00000002\tCalc\\tone\\r\\ntwo \\\\（CalcFrame）\r\n"
-            "3\t1\t3\t40\tsvc\\thost.exe\t\tsvc\\thost.exe\r\n"
+            "3\t1\t3\t40\tsvc\\thost/x.exe\t\tsvc\\thost/x.exe\r\n"
             "# protected row 3 pid 40\r\n"
             "# gave-up row 4\r\n"
             "# invalid row 5\r\n");

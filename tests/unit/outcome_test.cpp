@@ -9,7 +9,6 @@
 #include "engine/run_warning.h"
 #include "tasks/texts.h"
 #include "tests/support/fake_desktop.h"
-#include "tests/support/test_support.h"
 
 namespace nagitome {
 namespace {
@@ -73,9 +72,7 @@ TEST(OutcomeTest, EachActionIsJudgedWithinTheDeadline) {
     FakeDesktop desk;
     desk.AddWindow(1, 10, L"t", L"C");
     c.script(desk);
-    TaskList list;
-    list.ReplaceEntries({testing_support::Te(c.kill ? L"100t" : L"000t")});
-    const Plan plan = PreviewTermination(list, desk);
+    const Plan plan = PreviewTermination(ListOf({c.kill ? L"100t" : L"000t"}), desk);
     Outcomes outcomes = CarryOut(plan, desk, c.times);
     AwaitOutcomes(outcomes, desk);
     const ActionOutcome& result = outcomes.Results().at(0);

@@ -12,16 +12,8 @@ using namespace std::chrono_literals;
 using Actions = std::vector<std::string>;
 constexpr std::uint32_t kOwn = 99;
 
-TaskList Rules(std::vector<TaskEntry> entries) {
-  TaskList list;
-  list.ReplaceEntries(std::move(entries));
-  return list;
-}
-
 // A hostile alternative first: a run of "a" uses up its budget, "Ad ..." still matches.
-constexpr MatchMethod kRegex = MatchMethod::RegexCaseSensitive;
-const TaskList kList = Rules({{.MatchMethod = kRegex, .Keyword = L"(a*)*\\1[b]|Ad.*"},
-                              {EndMethod::Taskkill, MatchTarget::ProcessName, {}, L"*.exe"}});
+const TaskList kList = ListOf({L"001(a*)*\\1[b]|Ad.*", L"130*.exe"});
 
 Actions Take(FakeDesktop& desk) { return std::exchange(desk.actions, {}); }
 
