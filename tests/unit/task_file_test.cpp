@@ -180,41 +180,23 @@ struct FailingStore final : FileStore
 #endif
 };
 
-// The names in a folder; MinGW's std::filesystem cannot walk one past MAX_PATH.
 std::set<std::wstring> Names(const fs::path& folder) {
   std::set<std::wstring> names;
-#ifdef _WIN32
-  WIN32_FIND_DATAW found;
-  const HANDLE find = FindFirstFileW((L"\\\\?\\" + (folder / "*").wstring()).c_str(), &found);
-  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
-    if (found.cFileName != L"."sv && found.cFileName != L".."sv) names.insert(found.cFileName);
-  }
-  if (find != INVALID_HANDLE_VALUE) FindClose(find);
-#else
   for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
     names.insert(entry.path().filename().wstring());
   }
-#endif
   return names;
 }
 
 void SetReadOnly(const fs::path& path, bool readOnly) {
-#ifdef _WIN32
-  const DWORD attributes = readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
-  SetFileAttributesW((L"\\\\?\\" + path.wstring()).c_str(), attributes);
-#else
   fs::permissions(path, fs::perms::owner_write, readOnly ? fs::perm_options::remove : fs::perm_options::add);
-#endif
 }
 
-// A task list and both paths set, in a folder of 320 units (past MAX_PATH).
+// A task list and both paths set.
 class TaskFileTest : public testing::Test {
  protected:
   const Entries kBefore = {Te(L"130old.exe"), Te(L"011Old\tClass")};
   void SetUp() override {
-    dir_ = fs::path(root_.path()) / std::string(150, 'd');
-    dir_ /= std::string(320 - dir_.native().size() - 1, 'e');
-    fs::create_directories(dir_);
     SetActiveFileStore(&store_);
 #ifdef _WIN32
     SetReplaceCalls(&store_);
@@ -234,8 +216,7 @@ class TaskFileTest : public testing::Test {
     titles_.clear();
   }
   void TearDown() override {
-#ifdef _WIN32  // shortened first: MinGW's std::filesystem cannot walk a folder past MAX_PATH
-    MoveFileW((L"\\\\?\\" + dir_.parent_path().wstring()).c_str(), (L"\\\\?\\" + root_.File(L"d")).c_str());
+#ifdef _WIN32
     SetReplaceCalls(nullptr);
 #endif
     SetActiveFileStore(nullptr);
@@ -256,7 +237,7 @@ class TaskFileTest : public testing::Test {
     EXPECT_EQ(Seen(), std::make_tuple(entries, std::wstring(L"c"), std::wstring(L"r"), shown, Strings{}));
   }
   TempFolder root_;
-  fs::path dir_;
+  const fs::path dir_ = root_.path();
   FailingStore store_;
   Strings messages_;
   Strings titles_;
@@ -264,9 +245,8 @@ class TaskFileTest : public testing::Test {
 
 // A load replaces the list and sets both paths and the title, or changes nothing and says so.
 TEST_F(TaskFileTest, LoadReplacesTheListOrChangesNothing) {
-  fs::path deep = dir_;
-  while (deep.wstring().size() < 1024) deep /= std::string(200, 'd');
-  fs::create_directories(deep);
+  std::wstring deep = dir_.wstring();  // a path too long to name a short one by
+  while (deep.size() < 1024) deep += L"/.";
   const std::string line = Utf16Le(u"1\t3\t0\tn\r\n");
   const struct {
     std::string bytes;  // none: no such file
@@ -284,7 +264,7 @@ TEST_F(TaskFileTest, LoadReplacesTheListOrChangesNothing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
     Reset(kBefore);
-    const std::wstring path = ((c.deep ? deep : dir_) / (std::to_string(&c - cases) + ".txt")).wstring();
+    const std::wstring path = (c.deep ? deep : dir_.wstring()) + L"/" + std::to_wstring(&c - cases) + L".txt";
     if (!c.bytes.empty()) WriteFileBytes(path, c.bytes);
     store_.failRead = c.failRead;
     EXPECT_EQ(LoadTaskListFile(path), !c.entries.empty());
@@ -337,7 +317,7 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
     ExpectUnchanged(big, saved ? L"" : kWriteFailed + path);
 #ifdef _WIN32  // not hidden like the temporary file it was written as
     if (saved) {
-      EXPECT_FALSE(GetFileAttributesW((L"\\\\?\\" + path).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+      EXPECT_FALSE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     }
 #endif
     SetReadOnly(dir_ / "current.txt", false);  // removable again
@@ -352,10 +332,10 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
   const std::set<std::wstring> kept = Names(dir_);
   ASSERT_EQ(kept.size(), 1u);
   const fs::path backup = dir_ / *kept.begin();
-  EXPECT_EQ(ReadFileBytes(L"\\\\?\\" + backup.wstring()), "previous contents");
+  EXPECT_EQ(ReadFileBytes(backup), "previous contents");
   ExpectUnchanged(big, kWriteFailed + path + L"\n\n" + texts::kOriginalKeptAs + L"\n\n" + backup.wstring());
   // A temporary file that cannot be removed stays, no longer hidden, and the message names it.
-  ASSERT_TRUE(MoveFileW((L"\\\\?\\" + backup.wstring()).c_str(), (L"\\\\?\\" + path).c_str()));
+  ASSERT_TRUE(MoveFileW(backup.c_str(), path.c_str()));
   store_.replaceError = 0;
   store_.failCommit = true;
   store_.failDelete = true;
@@ -365,7 +345,7 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
   left.erase(L"current.txt");
   ASSERT_EQ(left.size(), 1u);
   const std::wstring temp = (dir_ / *left.begin()).wstring();
-  EXPECT_FALSE(GetFileAttributesW((L"\\\\?\\" + temp).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_FALSE(GetFileAttributesW(temp.c_str()) & FILE_ATTRIBUTE_HIDDEN);
   ExpectUnchanged(big, kWriteFailed + path + L"\n\n" + texts::kTempFileLeftAs + L"\n\n" + temp);
   store_.failDelete = false;
 #endif
