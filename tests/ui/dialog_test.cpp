@@ -26,7 +26,6 @@ namespace {
 
 using namespace probes;
 
-// A message box in the log: its first line.
 std::wstring Box(std::wstring_view text) { return std::wstring(text.substr(0, text.find(L'\n'))) + L"\n"; }
 const std::vector<TaskEntry> kThree = {Te(L"000alpha"), Te(L"131ベータ"), Te(L"022([")};
 
@@ -56,7 +55,7 @@ std::vector<std::wstring> g_arguments;  // the dialog's services are plain funct
 std::wstring g_log;  // filled on a dialog's thread while ours waits
 std::wstring TakeLog() { return std::exchange(g_log, {}); }
 void Interpret(bool recent) {
-  InterpretArguments(g_arguments, recent, {&RefreshTaskListView, &NewTaskListCommand, &EndMainDialog});
+  InterpretArguments(g_arguments, recent, {RefreshTaskListView, NewTaskListCommand, EndMainDialog});
 }
 DWORD WINAPI RunDialogThread(void*) {
   const auto write = [](bool on) { WriteSettings(on); };
@@ -71,22 +70,17 @@ class DialogTest : public ::testing::Test {
     SetCursorPos(0, 0);  // keeps real mouse moves away from the dialogs
     SetSettingsPathForTesting(Dir() + L"user Nagitome.ini");
   }
-  void TearDown() override { EXPECT_TRUE(CloseDialog()) << "the main dialog did not end"; }
+  void TearDown() override { EXPECT_TRUE(CloseDialog()); }
 
-  // On a thread of its own; returns once it shows itself.
   void StartDialog(std::vector<std::wstring> arguments = {L""}) {
     g_arguments = std::move(arguments);
     thread_ = CreateThread(nullptr, 0, RunDialogThread, nullptr, 0, nullptr);
-    ASSERT_TRUE(WaitUntil([] { return IsWindowVisible(MainWindow()); })) << "the dialog did not start";
+    ASSERT_TRUE(WaitUntil([] { return IsWindowVisible(MainWindow()); }));
     dialog_ = MainWindow();
   }
-  // True once its thread has ended.
   bool CloseDialog() {
     PostMessageW(dialog_, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(thread_, 10000) == WAIT_OBJECT_0) CloseHandle(std::exchange(thread_, nullptr));
-    TheTaskList() = TaskList();
-    CurrentFilePath().clear();
-    RecentFilePath().clear();
     return !thread_;
   }
 
@@ -139,7 +133,7 @@ class DialogTest : public ::testing::Test {
 
 // From the recent list (any ENABLED but 0 asks for it), named outside the ANSI code page.
 TEST_F(DialogTest, EveryButtonOfTheMainDialogReachesItsCommand) {
-  const std::wstring list = Dir() + L"リスト\xD83D\xDE00.txt";  // U+1F600
+  const std::wstring list = Dir() + L"リスト\xD83D\xDE00.txt";
   ASSERT_TRUE(WriteFileBytes(SettingsPath(), Settings(L"7", WriteList(list, kThree))));
   StartDialog();
   ASSERT_EQ(TheTaskList().Entries(), kThree);  // or Save waits for a name
@@ -164,8 +158,8 @@ TEST_F(DialogTest, EveryButtonOfTheMainDialogReachesItsCommand) {
   EXPECT_EQ(ReadFileBytes(SettingsPath()), Settings(L"0", list));
 
   const std::wstring good = WriteList(Dir() + L"dropped.lst", {Te(L"000dropped")});
-  for (const std::wstring& names : {good + L'\0' + list + L'\0', good + L'\0'}) {
-    const std::size_t bytes = sizeof(DROPFILES) + (names.size() + 1) * sizeof names[0];
+  for (const std::wstring& names : {good + L'\0' + list, good}) {  // zeroed memory ends them
+    const std::size_t bytes = sizeof(DROPFILES) + (names.size() + 2) * sizeof names[0];
     const auto files = static_cast<DROPFILES*>(GlobalAlloc(GPTR, bytes));  // the handle is the pointer
     *files = {sizeof(DROPFILES), {}, FALSE, TRUE};
     std::copy(names.begin(), names.end(), reinterpret_cast<wchar_t*>(files + 1));
@@ -205,7 +199,7 @@ TEST_F(DialogTest, StartUpReportsWhatItCannotOpen) {
 
 // The menu's first item previews the editor's unapplied entry at its row, its second the whole list.
 TEST_F(DialogTest, PreviewShowsWhatARunWouldEndAndEndsNothing) {
-  const std::wstring name = L"ui-preview-" + UniqueSuffix();  // the probe's title and class
+  const std::wstring name = L"ui-preview-" + UniqueSuffix();
   const std::wstring image = name + L".exe";
   WindowProbe window;
   ASSERT_TRUE(window.Start(folder_, name, name, image));
@@ -219,7 +213,7 @@ TEST_F(DialogTest, PreviewShowsWhatARunWouldEndAndEndsNothing) {
        {L"2", texts::kEndCloseWindow, texts::kTargetTitle, name, image, pid,
         L"3", texts::kEndTaskkill, texts::kTargetProcess, image, image, pid}},
   };
-  for (const auto& [item, cells] : cases) {  // Shift+F10; the menu reads the dialog thread's keys
+  for (const auto& [item, cells] : cases) {  // Shift+F10: the menu reads the dialog thread's keys
     PostMessageW(dialog_, WM_CONTEXTMENU, WPARAM(View()), -1);
     ASSERT_TRUE(WaitUntil([] { return IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
     for (int down = 0; down < item; ++down) PostMessageW(dialog_, WM_KEYDOWN, VK_DOWN, 0);
@@ -234,12 +228,11 @@ TEST_F(DialogTest, PreviewShowsWhatARunWouldEndAndEndsNothing) {
   EXPECT_TRUE(window.process.Running());
 }
 
-// Also run at 144 DPI (ui_test_144dpi). The dialog manager scales what came from the template, the
-// dialogs what they sized themselves.
+// Also run at 144 DPI (ui_test_144dpi). The dialog manager scales the template's controls, not ours.
 TEST_F(DialogTest, AboutLocksTheMainDialogAndSizesOfOurOwnFollowTheDpi) {
   const int dpi = std::getenv("NAGITOME_TEST_DPI") ? std::atoi(std::getenv("NAGITOME_TEST_DPI")) : 96;
   StartDialog();
-  const auto sizes = [&] {  // the view over its placeholder, its columns
+  const auto sizes = [&] {
     const RECT view = RectOf(View());
     const RECT placeholder = RectOf(Item(1005));
     std::wstring seen = EqualRect(&view, &placeholder) ? L"" : L"misplaced";
@@ -272,7 +265,7 @@ TEST_F(DialogTest, AboutLocksTheMainDialogAndSizesOfOurOwnFollowTheDpi) {
   RECT area{};
   GetClientRect(link, &area);
   const POINT in{area.right / 2, area.bottom / 2};
-  for (const POINT at : {in, POINT{area.right, 1}, in}) {  // out past the right edge
+  for (const POINT at : {in, POINT{area.right, 1}, in}) {
     Send(link, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
     EXPECT_EQ(colour(), at.x == in.x ? RGB(255, 0, 0) : RGB(0, 0, 255));
   }
@@ -287,7 +280,7 @@ TEST_F(DialogTest, AboutLocksTheMainDialogAndSizesOfOurOwnFollowTheDpi) {
   EXPECT_EQ(colour(), RGB(0, 0, 255));
   EXPECT_EQ(TakeLog(), L"opens " NAGITOME_HOME_PAGE L"\n");
   Send(about, WM_COMMAND, IDCANCEL);
-  EXPECT_TRUE(IsWindowVisible(about)) << "Escape ended it";
+  EXPECT_TRUE(IsWindowVisible(about));  // Escape does not end it
   EXPECT_TRUE(End(about, WM_CLOSE));
   Click({1006});  // obeyed again
   EXPECT_EQ(TheTaskList().Count(), 2);
