@@ -100,8 +100,9 @@ class DialogTest : public ::testing::Test {
     if (button) PostMessageW(Item(button), BM_CLICK, 0, 0);
     HWND popup = nullptr;
     WaitUntil([&] {
-      do popup = FindWindowExW(nullptr, popup, L"#32770", nullptr);
-      while (popup && (GetWindow(popup, GW_OWNER) != dialog_ || !IsWindowVisible(popup)));
+      do {
+        popup = FindWindowExW(nullptr, popup, L"#32770", nullptr);
+      } while (popup && (GetWindow(popup, GW_OWNER) != dialog_ || !IsWindowVisible(popup)));
       return popup != nullptr;
     });
     return popup;
