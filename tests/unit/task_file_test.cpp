@@ -277,14 +277,15 @@ TEST_F(TaskFileTest, LoadReplacesTheListOrChangesNothing) {
 }
 
 // A list of several pieces replaces the file whole, or it stays as it was and a message says so; no
-// temporary or backup file stays and the document is unchanged.
+// temporary or backup file stays unless it cannot be put back or removed: the message then names it.
 TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
-  const std::wstring kWriteFailed = texts::kWriteFailed + std::wstring(L"\n\n");
   const Entries big(300, Te(L"012" + std::wstring(200, L'k')));
   const struct {
     int failWrite = 0;
     bool failCommit = false, readOnly = false, missingFolder = false;
     unsigned long replaceError = 0;
+    bool failRestore = false, failDelete = false;
+    std::wstring left = {};  // what the message calls the file left beside
   } cases[] = {
       {},
       {.readOnly = true},
@@ -294,61 +295,46 @@ TEST_F(TaskFileTest, SaveReplacesTheFileWholeOrKeepsItAndSaysSo) {
 #ifdef _WIN32
       {.replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT},    // moves nothing
       {.replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2},  // leaves the target as the backup
+      {.replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, .failRestore = true,
+       .left = texts::kOriginalKeptAs},
+      {.failCommit = true, .failDelete = true, .left = texts::kTempFileLeftAs},
 #endif
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
     const bool saved = &c == cases;
-    WriteFileBytes(dir_ / "current.txt", "previous contents");
-    SetReadOnly(dir_ / "current.txt", c.readOnly);
+    const fs::path current = dir_ / "current.txt";
+    WriteFileBytes(current, "previous contents");
+    SetReadOnly(current, c.readOnly);
     const std::set<std::wstring> before = Names(dir_);
     Reset(big);
     store_.failCommit = c.failCommit;
     store_.failWrite = c.failWrite;
     store_.writes = 0;
     store_.replaceError = c.replaceError;
-    const std::wstring path = (dir_ / (c.missingFolder ? "none/current.txt" : "current.txt")).wstring();
+    store_.failRestore = c.failRestore;
+    store_.failDelete = c.failDelete;
+    const std::wstring path = c.missingFolder ? (dir_ / "none/current.txt").wstring() : current.wstring();
     EXPECT_EQ(SaveTaskListFile(path), saved);
-    EXPECT_EQ(ReadFileBytes(dir_ / "current.txt"), saved ? EncodeTaskList(big) : "previous contents");
-    EXPECT_EQ(Names(dir_), before);
+    std::set<std::wstring> names = Names(dir_);
+    names.insert(L"current.txt");  // gone, when its backup could not be put back
+    EXPECT_EQ(names.size(), before.size() + !c.left.empty());
+    std::wstring beside;
+    for (const std::wstring& name : names) beside = before.contains(name) ? beside : (dir_ / name).wstring();
+    const fs::path old = c.failRestore ? fs::path(beside) : current;
+    EXPECT_EQ(ReadFileBytes(old), saved ? EncodeTaskList(big) : "previous contents");
     if (saved || c.failWrite) {
       EXPECT_EQ(store_.writes, saved ? 2 : c.failWrite);  // in pieces; none after a failure
     }
-    ExpectUnchanged(big, saved ? L"" : kWriteFailed + path);
+    const std::wstring named = beside.empty() ? L"" : L"\n\n" + c.left + L"\n\n" + beside;
+    ExpectUnchanged(big, saved ? L"" : texts::kWriteFailed + (L"\n\n" + path) + named);
 #ifdef _WIN32  // not hidden like the temporary file it was written as
-    if (saved) {
-      EXPECT_FALSE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    if (saved || !beside.empty()) {
+      EXPECT_FALSE(GetFileAttributesW((saved ? path : beside).c_str()) & FILE_ATTRIBUTE_HIDDEN);
     }
 #endif
-    SetReadOnly(dir_ / "current.txt", false);  // removable again
+    if (c.readOnly) SetReadOnly(current, false);  // removable again
   }
-#ifdef _WIN32
-  // The old file could not be put back: it stays beside under the backup name, which the message gives.
-  store_.replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
-  store_.failRestore = true;
-  messages_.clear();
-  const std::wstring path = (dir_ / "current.txt").wstring();
-  EXPECT_FALSE(SaveTaskListFile(path));
-  const std::set<std::wstring> kept = Names(dir_);
-  ASSERT_EQ(kept.size(), 1u);
-  const fs::path backup = dir_ / *kept.begin();
-  EXPECT_EQ(ReadFileBytes(backup), "previous contents");
-  ExpectUnchanged(big, kWriteFailed + path + L"\n\n" + texts::kOriginalKeptAs + L"\n\n" + backup.wstring());
-  // A temporary file that cannot be removed stays, no longer hidden, and the message names it.
-  ASSERT_TRUE(MoveFileW(backup.c_str(), path.c_str()));
-  store_.replaceError = 0;
-  store_.failCommit = true;
-  store_.failDelete = true;
-  messages_.clear();
-  EXPECT_FALSE(SaveTaskListFile(path));
-  std::set<std::wstring> left = Names(dir_);
-  left.erase(L"current.txt");
-  ASSERT_EQ(left.size(), 1u);
-  const std::wstring temp = (dir_ / *left.begin()).wstring();
-  EXPECT_FALSE(GetFileAttributesW(temp.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-  ExpectUnchanged(big, kWriteFailed + path + L"\n\n" + texts::kTempFileLeftAs + L"\n\n" + temp);
-  store_.failDelete = false;
-#endif
 }
 
 }  // namespace
