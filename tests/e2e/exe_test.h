@@ -1,5 +1,4 @@
-// The exe copied to a fresh folder, so that the settings it writes beside itself land there, and run
-// against probe windows and processes.
+// The exe copied to a fresh folder, where its settings land, and run against probe windows and processes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,7 +27,6 @@ struct How {
   bool answer = false;  // each window of the exe closed as it shows
   HANDLE output = nullptr;
   std::wstring desktop = {};
-  std::wstring exe = {};
 };
 struct Ran {
   DWORD code = 0;
@@ -56,24 +54,24 @@ class ExeTest : public testing::Test {
     std::istringstream in(ReadFileBytes(path).substr(3));
     Lines lines;
     const std::regex stamp(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}\+05:30\t(.*)\r)");
+    const std::regex wanted(keep);
     std::smatch m;
     for (std::string line; std::getline(in, line);) {
-      lines.push_back(std::regex_match(line, m, stamp) ? m[1].str() : "!" + line);
+      line = std::regex_match(line, m, stamp) ? m[1].str() : "!" + line;
+      if (std::regex_match(line, wanted)) lines.push_back(line);
     }
-    std::erase_if(lines, [&](const std::string& line) { return !std::regex_match(line, std::regex(keep)); });
     return lines;
   }
   Ran Run(const std::wstring& arguments, const How& how = {}) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     const auto file = [&](const wchar_t* name) {
-      const std::wstring path = folder_.File(name);
-      return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+      return CreateFileW(folder_.File(name).c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr);
     };
     UniqueFileHandle output(file(L"output.txt"));
     UniqueFileHandle error(file(L"error.txt"));
     ChildProcess nagitome;
     const HANDLE out = how.output ? how.output : output.get();
-    EXPECT_TRUE(nagitome.Start(how.exe.empty() ? exe_ : how.exe, arguments, out, error.get(), how.desktop));
+    EXPECT_TRUE(nagitome.Start(exe_, arguments, out, error.get(), how.desktop));
     output.reset();
     error.reset();
     Ran ran{.pid = nagitome.id()};
