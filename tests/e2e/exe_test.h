@@ -24,7 +24,7 @@ inline std::string Escaped(const std::wstring& path) {  // as the log writes a p
 }
 
 struct How {
-  bool answer = false;  // each window of the exe closed as it shows
+  bool answer = false;  // each window of the exe closed
   HANDLE output = nullptr;
   std::wstring desktop = {};
 };
@@ -32,7 +32,7 @@ struct Ran {
   DWORD code = 0;
   DWORD pid = 0;
   bool shown = false;  // a window but the main dialog, which Wine flashes when it ends in WM_INITDIALOG
-  std::string output{}, error{};
+  std::string output{};
 };
 
 class ExeTest : public testing::Test {
@@ -64,17 +64,12 @@ class ExeTest : public testing::Test {
   }
   Ran Run(const std::wstring& arguments, const How& how = {}) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const auto file = [&](const wchar_t* name) {
-      return CreateFileW(folder_.File(name).c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr);
-    };
-    UniqueFileHandle output(file(L"output.txt"));
-    UniqueFileHandle error(file(L"error.txt"));
-    ChildProcess nagitome;
-    const HANDLE out = how.output ? how.output : output.get();
-    EXPECT_TRUE(nagitome.Start(exe_, arguments, out, error.get(), how.desktop));
-    output.reset();
-    error.reset();
-    Ran ran{.pid = nagitome.id()};
+    const std::wstring said = folder_.File(L"said.txt");  // standard output and error
+    UniqueFileHandle file(CreateFileW(said.c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr));
+    ChildProcess run;
+    EXPECT_TRUE(run.Start(exe_, arguments, how.output ? how.output : file.get(), file.get(), how.desktop));
+    file.reset();
+    Ran ran{.pid = run.id()};
     const auto ended = [&] {
       for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, nullptr));) {
         DWORD owner = 0;
@@ -84,12 +79,11 @@ class ExeTest : public testing::Test {
         // The dialog Wine flashes may be torn down while it is read: its list view goes first.
         ran.shown |= !GetDlgItem(w, 2000) && IsWindow(w);
       }
-      return !nagitome.Running();
+      return !run.Running();
     };
     EXPECT_TRUE(WaitUntil(ended, 60000, how.answer ? 50 : 1));
-    ran.code = nagitome.ExitCode();
-    ran.output = ReadFileBytes(folder_.File(L"output.txt"));
-    ran.error = ReadFileBytes(folder_.File(L"error.txt"));
+    ran.code = run.ExitCode();
+    ran.output = ReadFileBytes(said);
     return ran;
   }
 

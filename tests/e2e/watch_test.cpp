@@ -1,4 +1,4 @@
-// One watcher (/w) for the whole story, then the forms that talk to it (a second /w, /stop).
+// One watcher for the whole story, then the forms that talk to it.
 #include "exe_test.h"
 #include "ui/res/resource.h"
 
@@ -56,12 +56,12 @@ TEST_F(WatchTest, EndsWhatAppearsOnceUntilStopped) {
     EXPECT_EQ(second.ExitCode(), form == L"/STOP" ? 1u : 0u) << Narrow(form);  // none was left to stop
   }
   EXPECT_TRUE(watcher.WaitForExit(10000));
-  EXPECT_EQ(watcher.ExitCode(), 1u);  // an entry was rejected
+  EXPECT_EQ(watcher.ExitCode(), 1u);
   EXPECT_EQ(other.Closes(), 0);
 
-  const std::string pid = std::to_string(windowless.id());
   const std::string rejected = "rejected\t3\t(x";
-  const std::string kill = "taskkill\t" + pid + "\t2\t" + Narrow(killed + L"\t" + killed);
+  const std::string kill =
+      "taskkill\t" + std::to_string(windowless.id()) + "\t2\t" + Narrow(killed + L"\t" + killed);
   const std::string end = "end\tcloses 4\tkills 1\trejected 1\tcut short 0\tclosed 4\tended 1\texit 1";
   const std::string kinds = "(?!close|start|outcome).*";
   const std::string reload = "reload\t" + Escaped(list);

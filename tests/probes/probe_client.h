@@ -1,4 +1,4 @@
-// Processes a test starts and owns, the probe program among them, for the Wine tests and benchmarks.
+// Processes a test starts and owns, the probe program among them.
 #pragma once
 
 #include <windows.h>
@@ -47,7 +47,6 @@ class ChildProcess {  // terminated if it still runs when its owner goes
   ~ChildProcess() {
     if (Running() && TerminateProcess(process_.get(), 99)) WaitForExit(10000);
   }
-  // desktop "station\\desktop"
   bool Start(const std::wstring& exe, const std::wstring& arguments, HANDLE out = nullptr,
              HANDLE err = nullptr, std::wstring desktop = {}) {
     STARTUPINFOW startup{};
