@@ -6,9 +6,8 @@ namespace {
 using OutcomeTest = ExeTest;
 
 TEST_F(OutcomeTest, TheRunWaitsForWhatItAskedAndForcesOnlyWhatIgnoresIt) {
-  int runs = 0;
   const auto run = [&](const std::vector<TaskEntry>& entries, const std::wstring& options, DWORD code) {
-    const std::wstring log = folder_.File(L"run" + std::to_wstring(++runs) + L".log");
+    const std::wstring log = folder_.File(L"run" + std::to_wstring(code) + L".log");
     const std::wstring list = WriteList(L"list.txt", entries);
     EXPECT_EQ(Run(L"/e " + Quote(list) + L" /log " + Quote(log) + options, {.answer = true}).code, code);
     Lines lines = LogLines(log, "(outcome|end|bad option)\t.*");
@@ -35,7 +34,7 @@ TEST_F(OutcomeTest, TheRunWaitsForWhatItAskedAndForcesOnlyWhatIgnoresIt) {
   EXPECT_TRUE(probes_[1].process.Running());
   // Entries cut short on the slow title hold the actions back until the last probe has gone.
   Probe(std::wstring(400, L'a'), L"Slow" + u_);
-  probe(L"Gone", L"--count 0 --exit-on " + Quote(folder_.File(L"run2.log")));
+  probe(L"Gone", L"--count 0 --exit-on " + Quote(folder_.File(L"run1.log")));
   const TaskEntry cut = Te(L"001(a*)*\\1[b]");
   const TaskEntry gone = Te(L"130Gone" + u_ + L".exe");
   EXPECT_EQ(run({cut, cut, cut, ignores, prompts, gone}, L" /FORCE 1 /wait 3", 1), (Lines{

@@ -21,6 +21,7 @@ TEST_F(WatchTest, EndsWhatAppearsOnceUntilStopped) {
   ASSERT_TRUE(watcher.Start(exe_, L"/w " + Quote(list) + L" /log " + Quote(log)));
   ASSERT_TRUE(logged("rejected"));
   const WindowProbe& other = probe(L"Plain" + u_);
+  const WindowProbe& stays = Probe(L"Ad" + u_, L"C" + u_, L"--ignore-close");
   EXPECT_TRUE(closed(probe(L"Ad" + u_ + L" new")));
   const WindowProbe& renamed = probe(L"Was" + u_);
   Sleep(500);  // seen under its first title
@@ -43,12 +44,12 @@ TEST_F(WatchTest, EndsWhatAppearsOnceUntilStopped) {
   ASSERT_TRUE(logged("reload"));
   EXPECT_TRUE(closed(probe(L"New" + u_)));
 
-  // Handed over with a force: a window left open has its process ended.
+  // Handed over with a force, which ends the window left open.
   const std::wstring log2 = folder_.File(L"watch2.log");
   const std::wstring forms[] = {L"/W " + Quote(list) + L" /force 1 /log " + Quote(log2), L"/stop", L"/STOP"};
   for (const std::wstring& form : forms) {
     if (form == L"/stop") {
-      EXPECT_TRUE(Probe(L"Ad" + u_, L"C" + u_, L"--ignore-close").process.WaitForExit(10000));
+      EXPECT_TRUE(stays.process.WaitForExit(10000));
     }
     ChildProcess second;
     ASSERT_TRUE(second.Start(exe_, form));
@@ -58,11 +59,13 @@ TEST_F(WatchTest, EndsWhatAppearsOnceUntilStopped) {
   EXPECT_TRUE(watcher.WaitForExit(10000));
   EXPECT_EQ(watcher.ExitCode(), 1u);
   EXPECT_EQ(other.Closes(), 0);
+  EXPECT_EQ(stays.Closes(), 3);  // once per title and list
 
   const std::string rejected = "rejected\t3\t(x";
   const std::string kill =
       "taskkill\t" + std::to_string(windowless.id()) + "\t2\t" + Narrow(killed + L"\t" + killed);
-  const std::string end = "end\tcloses 4\tkills 1\trejected 1\tcut short 0\tclosed 4\tended 1\texit 1";
+  const std::string end =
+      "end\tcloses 6\tkills 1\trejected 1\tcut short 0\tclosed 4\tended 1\tstill open 2\texit 1";
   const std::string kinds = "(?!close|start|outcome).*";
   const std::string reload = "reload\t" + Escaped(list);
   EXPECT_EQ(LogLines(log, kinds), (Lines{rejected, kill, "pause", "resume", reload, rejected, end}));

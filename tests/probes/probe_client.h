@@ -22,8 +22,8 @@ inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 
 }
 
 inline std::wstring WindowText(HWND window) {
-  std::wstring text(64 * 1024, L'\0');
-  text.resize(GetWindowTextW(window, text.data(), 64 * 1024));
+  std::wstring text(65536, L'\0');
+  text.resize(GetWindowTextW(window, text.data(), 65536));
   return text;
 }
 
@@ -80,7 +80,7 @@ struct WindowProbe {
   ChildProcess process;
   std::wstring className, imageName, resultFile;
 
-  // Copied to image in folder, reporting to that path and ".txt"; false unless it came up.
+  // Copied to folder as image; false unless it came up.
   bool Start(const TempFolder& folder, const std::wstring& title, const std::wstring& windowClass,
              const std::wstring& image, const std::wstring& options = L"") {
     className = windowClass;
