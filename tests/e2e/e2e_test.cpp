@@ -11,7 +11,7 @@ std::string Hex(HWND window) {  // as the report and the log write a handle
   return text;
 }
 
-// Only a missing list shows anything: its message, then the editor (which alone writes settings).
+// The editor alone writes settings.
 TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
   const WindowProbe& slow = Probe(std::wstring(400, L'a'), L"Slow" + u_, L"--ignore-close");
   const std::string window = Hex(FindWindowW(slow.className.c_str(), nullptr));
@@ -39,11 +39,13 @@ TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
       {LR"(/e "@list.txt" /LOG "@run.log" /wait 0)", "1"},
       {LR"(/e "@missing.txt" /log "@run.log")", "2 box editor", {.answer = true}},
       {LR"(/p "@missing.txt" "@r.txt")", "2 said @missing.txt"},
+      {LR"(/p "@rules.txt" "@no\r.txt")", R"(3 said @no\r.txt)"},
       {LR"(/p "@rules.txt" "@link.txt")", "3 said @link.txt"},
       {LR"(/e "@rules.txt" /log "@link.txt" /wait 0)", "3"},
       {LR"(/e "@rules.txt" /log NUL /wait 0)", "0"},
       {LR"(/p "@rules.txt")", "3 said 標準出力", {.output = readOnly.get()}},
       {LR"(/e "@missing.txt")", "2", unseen},
+      {LR"(/e "@held")", "2", unseen},
       {L"", "2", unseen},
   };
   const std::string at = Narrow(folder_.File(L""));
@@ -79,7 +81,7 @@ TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
   }));
 }
 
-// "/p" reports what "/e" then ends, as the snapshot reads it: a hidden window, a title cut at 1023 units.
+// "/p" reports what "/e" then ends: a hidden window, a title cut at 1023 units.
 TEST_F(CommandLineTest, PreviewReportsWhatTheRunEnds) {
   const std::wstring title = L"e2e\\wild\t" + u_ + L" なぎ止め 😀" + std::wstring(1100, L'm');
   WindowProbe& hidden = Probe(title, L"Hidden" + u_);

@@ -49,7 +49,7 @@ class ExeTest : public testing::Test {
     EXPECT_TRUE(probes_.emplace_back().Start(folder_, title, windowClass, image, options));
     return probes_.back();
   }
-  // After the mark, the lines that match keep, without their stamps; "!" marks one without a stamp or CR LF.
+  // The lines that match keep, unstamped; "!" marks one without a stamp or CR LF.
   Lines LogLines(const std::wstring& path, const std::string& keep = ".*") {
     std::istringstream in(ReadFileBytes(path).substr(3));
     Lines lines;
