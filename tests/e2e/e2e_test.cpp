@@ -1,5 +1,3 @@
-#include <map>
-
 #include "exe_test.h"
 
 namespace nagitome::e2e {
@@ -13,33 +11,26 @@ std::string Hex(HWND window) {  // as the report and the log write a handle
   return text;
 }
 
-// Which code wins is the host tests'. Only a missing list shows anything: its message, then the editor
-// (which alone writes settings). No report or log lands on the list, however spelled. Where nobody can see
-// the desktop, nothing is shown. A run that kills itself has logged that first.
+// The editor alone writes settings.
 TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
   const WindowProbe& slow = Probe(std::wstring(400, L'a'), L"Slow" + u_, L"--ignore-close");
   const std::string window = Hex(FindWindowW(slow.className.c_str(), nullptr));
   WriteList(L"list.txt", {Te(L"010Slow" + u_), Te(L"001(a*)*\\1[b]"), Te(L"001(x" + u_)});
   const std::wstring rules = WriteList(L"rules.txt", {Te(L"010Slow" + u_)});
   const std::string rulesBytes = ReadFileBytes(rules);
-  const std::wstring self = L"self" + u_ + L".exe";
-  WriteList(L"self.txt", {Te(L"130" + self)});
-  ASSERT_TRUE(CopyFileW(exe_.c_str(), folder_.File(self).c_str(), TRUE));
   ASSERT_TRUE(CreateHardLinkW(folder_.File(L"link.txt").c_str(), rules.c_str(), nullptr));
-  ASSERT_TRUE(SetCurrentDirectoryW(folder_.path().c_str()));
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  const std::wstring held = folder_.File(L"held.txt");
+  const std::wstring held = folder_.File(L"held");
   UniqueFileHandle readOnly(CreateFileW(held.c_str(), GENERIC_READ, 0, &inherit, CREATE_NEW, 0, nullptr));
   // A station of our making lacks WSF_VISIBLE, as a scheduled task's does.
   const std::wstring station = L"NagitomeUnseen" + u_;
   const HWINSTA own = GetProcessWindowStation();
   const HWINSTA made = CreateWindowStationW(station.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
   ASSERT_TRUE(made && SetProcessWindowStation(made));
-  const bool desktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr) != nullptr;
+  ASSERT_TRUE(CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
   SetProcessWindowStation(own);
-  ASSERT_TRUE(desktop);
   const How unseen{.desktop = station + L"\\Default"};
-  // "@" is the folder. The state: exit code, a box, the editor, what standard error says after its message.
+  // "@" is the folder. The state: exit code, a box, the editor, what it says after its message.
   const struct {
     std::wstring arguments;
     std::string state;
@@ -49,15 +40,12 @@ TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
       {LR"(/e "@missing.txt" /log "@run.log")", "2 box editor", {.answer = true}},
       {LR"(/p "@missing.txt" "@r.txt")", "2 said @missing.txt"},
       {LR"(/p "@rules.txt" "@no\r.txt")", R"(3 said @no\r.txt)"},
-      {LR"(/e "@rules.txt" /log "@no\r.txt" /wait 0)", "3"},
-      {LR"(/p "@rules.txt" rules.txt)", "3 said rules.txt"},
-      {LR"(/p "@rules.txt" "\\?\@rules.txt")", R"(3 said \\?\@rules.txt)"},
       {LR"(/p "@rules.txt" "@link.txt")", "3 said @link.txt"},
       {LR"(/e "@rules.txt" /log "@link.txt" /wait 0)", "3"},
       {LR"(/e "@rules.txt" /log NUL /wait 0)", "0"},
       {LR"(/p "@rules.txt")", "3 said 標準出力", {.output = readOnly.get()}},
       {LR"(/e "@missing.txt")", "2", unseen},
-      {LR"(/e "@held.txt")", "2", unseen},
+      {LR"(/e "@held")", "2", unseen},
       {L"", "2", unseen},
   };
   const std::string at = Narrow(folder_.File(L""));
@@ -65,7 +53,7 @@ TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
   for (const auto& c : cases) {
     const Ran ran = Run(std::regex_replace(c.arguments, std::wregex(L"@"), folder_.File(L"")), c.how);
     pids.push_back(std::to_string(ran.pid));
-    const std::string said = std::regex_replace(ran.error, std::regex("^[^\n]* |\r\n$"), "");
+    const std::string said = std::regex_replace(ran.output, std::regex("^[^\n]* |\r\n$"), "");
     bool editor = false;
     for (const auto& file : std::filesystem::directory_iterator(folder_.path())) {
       editor |= file.path().extension() == ".ini" && std::filesystem::remove(file);
@@ -74,13 +62,9 @@ TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
                               (editor ? " editor" : "") + (said.empty() ? "" : " said " + said);
     EXPECT_EQ(state, std::regex_replace(c.state, std::regex("@"), at)) << Narrow(c.arguments);
   }
-  const How killsItself{.exe = folder_.File(self)};
-  const std::wstring log = L" /log " + Quote(folder_.File(L"run.log"));
-  pids.push_back(std::to_string(Run(L"/e " + Quote(folder_.File(L"self.txt")) + log, killsItself).pid));
   EXPECT_EQ(ReadFileBytes(rules), rulesBytes);
-  EXPECT_TRUE(WaitUntil([&] { return slow.Closes() == 4; }));
+  EXPECT_TRUE(WaitUntil([&] { return slow.Closes() == 3; }));
   Lines lines = LogLines(folder_.File(L"run.log"));
-  lines.resize(11);  // the run that kills itself may log its end before the kill lands
   lines.at(7).resize(11);  // the message is the host tests'
   const std::string version = "\t" NAGITOME_VERSION "\tpid ";
   const std::string path = Escaped(folder_.File(L""));
@@ -94,54 +78,42 @@ TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
       "start\t" + path + "missing.txt" + version + pids[1],
       "not loaded\t",
       "end\tcloses 0\tkills 0\trejected 0\tcut short 0\texit 2",
-      "start\t" + path + "self.txt" + version + pids.back(),
-      "taskkill\t" + pids.back() + "\t1\t" + Narrow(self) + "\t" + Narrow(self),
   }));
 }
 
-// "/p" reports what "/e" then ends, as the snapshot reads it: a hidden window, a title with a surrogate pair
-// cut at 1023 units.
+// "/p" reports what "/e" then ends: a hidden window, a title cut at 1023 units.
 TEST_F(CommandLineTest, PreviewReportsWhatTheRunEnds) {
-  const std::string n = Narrow(u_);
   const std::wstring title = L"e2e\\wild\t" + u_ + L" なぎ止め 😀" + std::wstring(1100, L'm');
   WindowProbe& hidden = Probe(title, L"Hidden" + u_);
-  WindowProbe& stubborn = Probe(L"stubborn", L"Stubborn" + u_, L"--ignore-close");
   WindowProbe& named = Probe(L"by name", L"ByName" + u_, L"", L"e2e-close-" + u_ + L"-d.exe");
-  WindowProbe& windowless = Probe(L"-", L"-", L"--count 0", L"e2e-kill-" + u_ + L".exe");
   ShowWindow(FindWindowW(hidden.className.c_str(), nullptr), SW_HIDE);
   const std::wstring list = WriteList(L"list.txt", {
       Te(L"000e2e\\wild\t" + u_ + L" *"),
-      Te(L"111" + stubborn.className),
       Te(L"030e2e-close-" + u_ + L"-?.exe"),
-      Te(L"130" + windowless.imageName),
   });
-  const std::string cut = "e2e\\\\wild\\t" + n + " なぎ止め 😀" + std::string(1006 - n.size(), 'm');
-  // Each row's file values and text, and the closes its probe gets.
-  const std::tuple<WindowProbe*, std::string, std::string, int> rows[] = {
-      {&hidden, "1\t0\t0", cut, 1},
-      {&stubborn, "2\t1\t1", "Stubborn" + n, 0},
-      {&named, "3\t0\t3", Narrow(named.imageName), 1},
-      {&windowless, "4\t1\t3", Narrow(windowless.imageName), 0},
+  const std::string cut =
+      "e2e\\\\wild\\t" + Narrow(u_) + " なぎ止め 😀" + std::string(1006 - u_.size(), 'm');
+  const std::tuple<WindowProbe*, std::string, std::string> rows[] = {
+      {&hidden, "1\t0\t0", cut},
+      {&named, "2\t0\t3", Narrow(named.imageName)},
   };
   std::string report = "row\tend\ttarget\tpid\tprocess\twindow\ttext\r\n";
-  for (const auto& [p, values, text, closes] : rows) {
-    const HWND window = FindWindowW(p->className.c_str(), nullptr);
+  for (const auto& [p, values, text] : rows) {
     report += values + "\t" + std::to_string(p->process.id()) + "\t" + Narrow(p->imageName) + "\t" +
-              (window ? Hex(window) : "") + "\t" + text + "\r\n";
+              Hex(FindWindowW(p->className.c_str(), nullptr)) + "\t" + text + "\r\n";
   }
   const std::wstring file = folder_.File(L"report.txt");
   EXPECT_EQ(Run(L"/p " + Quote(list) + L" " + Quote(file)).code, 0u);
   EXPECT_EQ(ReadFileBytes(file), "\xEF\xBB\xBF" + report);
   EXPECT_EQ(Run(L"/P " + Quote(list)).output, report);
   EXPECT_EQ(Run(L"/e " + Quote(list)).code, 0u);
-  for (const auto& [p, values, text, closes] : rows) {
+  for (const auto& [p, values, text] : rows) {
     EXPECT_TRUE(p->process.WaitForExit(20000)) << values;
-    EXPECT_EQ(p->Closes(), closes) << values;
+    EXPECT_EQ(p->Closes(), 1) << values;
   }
 }
 
-// Writers take turns on one byte far past the end: holding it holds two runs back, letting go sets them
-// racing.
+// Writers take turns on one byte far past the end: holding it holds two runs back; let go, they race.
 TEST_F(CommandLineTest, RunsSharingALogLeaveEveryLineWhole) {
   Probe(L"-", L"Shared" + u_, L"--ignore-close --count 400");
   const std::wstring arguments = L"/e " + Quote(WriteList(L"list.txt", {Te(L"010Shared*")})) + L" /log ";
@@ -157,9 +129,7 @@ TEST_F(CommandLineTest, RunsSharingALogLeaveEveryLineWhole) {
   EXPECT_EQ(ReadFileBytes(log), "");
   lock.reset();
   EXPECT_TRUE(runs[0].WaitForExit(60000) && runs[1].WaitForExit(60000));
-  std::map<std::string, int> kinds;
-  for (const std::string& line : LogLines(log)) ++kinds[line.substr(0, line.find('\t'))];
-  EXPECT_EQ(kinds, (std::map<std::string, int>{{"close", 800}, {"end", 2}, {"outcome", 800}, {"start", 2}}));
+  EXPECT_EQ(LogLines(log, "(start|close|outcome|end)\t.*").size(), 1604u);  // a line lost or torn is missed
 }
 
 }  // namespace

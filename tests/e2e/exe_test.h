@@ -1,5 +1,4 @@
-// The exe copied to a fresh folder, so that the settings it writes beside itself land there, and run
-// against probe windows and processes.
+// The exe copied to a fresh folder, where its settings land, and run against probe windows and processes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -25,16 +24,15 @@ inline std::string Escaped(const std::wstring& path) {  // as the log writes a p
 }
 
 struct How {
-  bool answer = false;  // each window of the exe closed as it shows
+  bool answer = false;  // each window of the exe closed
   HANDLE output = nullptr;
   std::wstring desktop = {};
-  std::wstring exe = {};
 };
 struct Ran {
   DWORD code = 0;
   DWORD pid = 0;
   bool shown = false;  // a window but the main dialog, which Wine flashes when it ends in WM_INITDIALOG
-  std::string output{}, error{};
+  std::string output{};
 };
 
 class ExeTest : public testing::Test {
@@ -51,32 +49,27 @@ class ExeTest : public testing::Test {
     EXPECT_TRUE(probes_.emplace_back().Start(folder_, title, windowClass, image, options));
     return probes_.back();
   }
-  // After the mark, the lines that match keep, without their stamps; "!" marks one without a stamp or CR LF.
+  // The lines that match keep, unstamped; "!" marks one without a stamp or CR LF.
   Lines LogLines(const std::wstring& path, const std::string& keep = ".*") {
     std::istringstream in(ReadFileBytes(path).substr(3));
     Lines lines;
     const std::regex stamp(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}\+05:30\t(.*)\r)");
+    const std::regex wanted(keep);
     std::smatch m;
     for (std::string line; std::getline(in, line);) {
-      lines.push_back(std::regex_match(line, m, stamp) ? m[1].str() : "!" + line);
+      line = std::regex_match(line, m, stamp) ? m[1].str() : "!" + line;
+      if (std::regex_match(line, wanted)) lines.push_back(line);
     }
-    std::erase_if(lines, [&](const std::string& line) { return !std::regex_match(line, std::regex(keep)); });
     return lines;
   }
   Ran Run(const std::wstring& arguments, const How& how = {}) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const auto file = [&](const wchar_t* name) {
-      const std::wstring path = folder_.File(name);
-      return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    };
-    UniqueFileHandle output(file(L"output.txt"));
-    UniqueFileHandle error(file(L"error.txt"));
-    ChildProcess nagitome;
-    const HANDLE out = how.output ? how.output : output.get();
-    EXPECT_TRUE(nagitome.Start(how.exe.empty() ? exe_ : how.exe, arguments, out, error.get(), how.desktop));
-    output.reset();
-    error.reset();
-    Ran ran{.pid = nagitome.id()};
+    const std::wstring said = folder_.File(L"said.txt");  // standard output and error
+    UniqueFileHandle file(CreateFileW(said.c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr));
+    ChildProcess run;
+    EXPECT_TRUE(run.Start(exe_, arguments, how.output ? how.output : file.get(), file.get(), how.desktop));
+    file.reset();
+    Ran ran{.pid = run.id()};
     const auto ended = [&] {
       for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, nullptr));) {
         DWORD owner = 0;
@@ -86,12 +79,11 @@ class ExeTest : public testing::Test {
         // The dialog Wine flashes may be torn down while it is read: its list view goes first.
         ran.shown |= !GetDlgItem(w, 2000) && IsWindow(w);
       }
-      return !nagitome.Running();
+      return !run.Running();
     };
     EXPECT_TRUE(WaitUntil(ended, 60000, how.answer ? 50 : 1));
-    ran.code = nagitome.ExitCode();
-    ran.output = ReadFileBytes(folder_.File(L"output.txt"));
-    ran.error = ReadFileBytes(folder_.File(L"error.txt"));
+    ran.code = run.ExitCode();
+    ran.output = ReadFileBytes(said);
     return ran;
   }
 

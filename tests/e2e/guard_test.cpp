@@ -8,7 +8,7 @@ using GuardTest = ExeTest;
 
 TEST_F(GuardTest, TheSystemsOwnImageIsNeverKilledAPlantedOneIs) {
   wchar_t system[MAX_PATH] = {};
-  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+  ASSERT_TRUE(GetSystemDirectoryW(system, MAX_PATH));
   const ChildProcess& kept = Probe(L"-", L"-", L"--count 0", system + std::wstring(L"\\csrss.exe")).process;
   const ChildProcess& planted = Probe(L"-", L"-", L"--count 0", L"csrss.exe").process;
   const std::wstring log = folder_.File(L"run.log");

@@ -1,4 +1,4 @@
-// Processes a test starts and owns, the probe program among them; helpers of the Wine tests and benchmarks.
+// Processes a test starts and owns, the probe program among them.
 #pragma once
 
 #include <windows.h>
@@ -22,8 +22,8 @@ inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 
 }
 
 inline std::wstring WindowText(HWND window) {
-  std::wstring text(64 * 1024, L'\0');
-  text.resize(GetWindowTextW(window, text.data(), 64 * 1024));
+  std::wstring text(65536, L'\0');
+  text.resize(GetWindowTextW(window, text.data(), 65536));
   return text;
 }
 
@@ -34,7 +34,6 @@ inline std::wstring WindowsPath(std::wstring path) {
   return L"Z:" + path;
 }
 
-// Unique within the machine for this run.
 inline std::wstring UniqueSuffix() {
   static LONG counter = 0;
   return std::to_wstring(GetCurrentProcessId()) + L"x" + std::to_wstring(GetTickCount64() % 100000) + L"x" +
@@ -43,16 +42,13 @@ inline std::wstring UniqueSuffix() {
 
 inline std::wstring Quote(const std::wstring& argument) { return L"\"" + argument + L"\""; }
 
-// Terminated if it still runs when its owner goes.
-class ChildProcess {
+class ChildProcess {  // terminated if it still runs when its owner goes
  public:
   ~ChildProcess() {
     if (Running() && TerminateProcess(process_.get(), 99)) WaitForExit(10000);
   }
-  // out and err inheritable; desktop "station\\desktop".
   bool Start(const std::wstring& exe, const std::wstring& arguments, HANDLE out = nullptr,
              HANDLE err = nullptr, std::wstring desktop = {}) {
-    std::wstring line = Quote(exe) + L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -60,6 +56,7 @@ class ChildProcess {
     startup.hStdError = err;
     if (!desktop.empty()) startup.lpDesktop = desktop.data();
     PROCESS_INFORMATION info{};
+    std::wstring line = Quote(exe) + L" " + arguments;
     const bool ok = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, !!out, 0, nullptr, nullptr,
                                    &startup, &info);
     UniqueKernelHandle thread(info.hThread);
@@ -83,17 +80,16 @@ struct WindowProbe {
   ChildProcess process;
   std::wstring className, imageName, resultFile;
 
-  // Copied to image in folder, reporting to that path and ".txt"; false unless it came up.
+  // Copied to folder as image; false unless it came up.
   bool Start(const TempFolder& folder, const std::wstring& title, const std::wstring& windowClass,
              const std::wstring& image, const std::wstring& options = L"") {
     className = windowClass;
     imageName = image;
     const std::wstring exe = folder.File(image);
     resultFile = exe + L".txt";
-    const auto ready = [&] { return ReadFileBytes(resultFile).starts_with("ready"); };
     const std::wstring arguments = Quote(title) + L" " + Quote(windowClass) + L" " + Quote(resultFile) + L" ";
     return CopyFileW(WindowsPath(L"" NAGITOME_PROBE_WINDOW_EXE).c_str(), exe.c_str(), TRUE) &&
-           process.Start(exe, arguments + options) && WaitUntil(ready, 30000);
+           process.Start(exe, arguments + options) && WaitUntil([&] { return Closes() >= 0; }, 30000);
   }
   int Closes() const {  // the lines after "ready"
     const std::string text = ReadFileBytes(resultFile);
