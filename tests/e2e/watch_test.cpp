@@ -10,17 +10,21 @@ using WatchTest = ExeTest;
 TEST_F(WatchTest, EndsWhatAppearsOnceUntilStopped) {
   const std::wstring log = folder_.File(L"watch.log");
   const std::wstring killed = L"w" + u_ + L".exe";
-  std::vector<TaskEntry> entries = {Te(L"001Ad" + u_ + L".*"), Te(L"130" + killed), Te(L"001(x")};
+  // A hostile alternative first: a run of "a" uses up its budget, "Ad..." still matches.
+  const std::wstring hostile = L"(a*)*\\1[b]|Ad" + u_ + L".*";
+  std::vector<TaskEntry> entries = {Te(L"001" + hostile), Te(L"130" + killed), Te(L"001(x")};
   const std::wstring list = WriteList(L"list.txt", entries);
   const auto probe = [&](const std::wstring& title) -> const WindowProbe& { return Probe(title, L"C" + u_); };
   const auto closed = [](const WindowProbe& p) { return WaitUntil([&] { return p.Closes() == 1; }); };
   const auto logged = [&](const std::string& text) {
     return WaitUntil([&] { return ReadFileBytes(log).find(text) != std::string::npos; });
   };
+  probe(std::wstring(400, L'a') + L"!");
   ChildProcess watcher;
   ASSERT_TRUE(watcher.Start(exe_, L"/w " + Quote(list) + L" /log " + Quote(log)));
-  ASSERT_TRUE(logged("rejected"));
+  ASSERT_TRUE(logged("cut short"));
   const WindowProbe& other = probe(L"Plain" + u_);
+  probe(std::wstring(400, L'a') + L"?");  // cut short again, logged once per load
   const WindowProbe& stays = Probe(L"Ad" + u_, L"C" + u_, L"--ignore-close");
   EXPECT_TRUE(closed(probe(L"Ad" + u_ + L" new")));
   const WindowProbe& renamed = probe(L"Was" + u_);
@@ -62,15 +66,17 @@ TEST_F(WatchTest, EndsWhatAppearsOnceUntilStopped) {
   EXPECT_EQ(stays.Closes(), 3);  // once per title and list
 
   const std::string rejected = "rejected\t3\t(x";
+  const std::string cut = "cut short\t1\t" + Escaped(hostile);
   const std::string kill =
       "taskkill\t" + std::to_string(windowless.id()) + "\t2\t" + Narrow(killed + L"\t" + killed);
   const std::string end =
-      "end\tcloses 6\tkills 1\trejected 1\tcut short 0\tclosed 4\tended 1\tstill open 2\texit 1";
+      "end\tcloses 6\tkills 1\trejected 1\tcut short 2\tclosed 4\tended 1\tstill open 2\texit 1";
   const std::string kinds = "(?!close|start|outcome).*";
   const std::string reload = "reload\t" + Escaped(list);
-  EXPECT_EQ(LogLines(log, kinds), (Lines{rejected, kill, "pause", "resume", reload, rejected, end}));
-  const std::string end2 = "end\tcloses 1\tkills 0\trejected 1\tcut short 0\tforced ended 1\texit 1";
-  EXPECT_EQ(LogLines(log2, kinds), (Lines{rejected, end2}));
+  const Lines lines = {rejected, cut, kill, "pause", "resume", reload, rejected, cut, end};
+  EXPECT_EQ(LogLines(log, kinds), lines);
+  const std::string end2 = "end\tcloses 1\tkills 0\trejected 1\tcut short 1\tforced ended 1\texit 1";
+  EXPECT_EQ(LogLines(log2, kinds), (Lines{rejected, cut, end2}));
 }
 
 }  // namespace
