@@ -62,9 +62,16 @@ TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
                               (editor ? " editor" : "") + (said.empty() ? "" : " said " + said);
     EXPECT_EQ(state, std::regex_replace(c.state, std::regex("@"), at)) << Narrow(c.arguments);
   }
+  const std::wstring self = L"self" + u_ + L".exe";  // a run that ends itself has logged that first
+  const std::wstring selfList = WriteList(L"self.txt", {Te(L"130" + self)});
+  ASSERT_TRUE(CopyFileW(exe_.c_str(), folder_.File(self).c_str(), TRUE));
+  const std::wstring selfRun = L"/e " + Quote(selfList) + L" /log " + Quote(folder_.File(L"run.log"));
+  const How killsItself{.exe = folder_.File(self)};
+  pids.push_back(std::to_string(Run(selfRun, killsItself).pid));
   EXPECT_EQ(ReadFileBytes(rules), rulesBytes);
   EXPECT_TRUE(WaitUntil([&] { return slow.Closes() == 3; }));
   Lines lines = LogLines(folder_.File(L"run.log"));
+  lines.resize(11);  // it may log its end before the kill lands
   lines.at(7).resize(11);  // the message is the host tests'
   const std::string version = "\t" NAGITOME_VERSION "\tpid ";
   const std::string path = Escaped(folder_.File(L""));
@@ -78,6 +85,8 @@ TEST_F(CommandLineTest, TheExitCodeAndTheLogSayHowTheRunWent) {
       "start\t" + path + "missing.txt" + version + pids[1],
       "not loaded\t",
       "end\tcloses 0\tkills 0\trejected 0\tcut short 0\texit 2",
+      "start\t" + path + "self.txt" + version + pids.back(),
+      "taskkill\t" + pids.back() + "\t1\t" + Narrow(self) + "\t" + Narrow(self),
   }));
 }
 

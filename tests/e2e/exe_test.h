@@ -27,6 +27,7 @@ struct How {
   bool answer = false;  // each window of the exe closed
   HANDLE output = nullptr;
   std::wstring desktop = {};
+  std::wstring exe = {};  // a copy under another name
 };
 struct Ran {
   DWORD code = 0;
@@ -67,7 +68,8 @@ class ExeTest : public testing::Test {
     const std::wstring said = folder_.File(L"said.txt");  // standard output and error
     UniqueFileHandle file(CreateFileW(said.c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr));
     ChildProcess run;
-    EXPECT_TRUE(run.Start(exe_, arguments, how.output ? how.output : file.get(), file.get(), how.desktop));
+    const HANDLE out = how.output ? how.output : file.get();
+    EXPECT_TRUE(run.Start(how.exe.empty() ? exe_ : how.exe, arguments, out, file.get(), how.desktop));
     file.reset();
     Ran ran{.pid = run.id()};
     const auto ended = [&] {
