@@ -226,7 +226,7 @@ bool Session::Begin(std::wstring& failure) {
   notReloaded_ = false;
   watcher_ = std::make_unique<Watcher>(desktop_, TheTaskList(), GetCurrentProcessId(), kRegexBudgetPerEntry,
                                        WatchTimes(options_));
-  counts_.rejected = static_cast<int>(watcher_->InvalidEntries().size());
+  counts_.rejected += static_cast<int>(watcher_->InvalidEntries().size());
   Carried(watcher_->RunOnce([this](const TerminationAction& a) { Act(a); }), true);
   nextScan_ = WatchClock::now() + kWatchScanInterval;
   WatchFolder();
@@ -351,7 +351,7 @@ void Session::ReloadIfSaved() {
   } else {
     notReloaded_ = false;
     watcher_->Load(TheTaskList());
-    counts_.rejected = static_cast<int>(watcher_->InvalidEntries().size());
+    counts_.rejected += static_cast<int>(watcher_->InvalidEntries().size());
     for (const int i : watcher_->InvalidEntries()) log_->Write(LogEntryLine(false, i, TheTaskList().At(i).Keyword));
     nextScan_ = WatchClock::now();  // the new rules act at once
   }

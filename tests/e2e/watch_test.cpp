@@ -70,7 +70,7 @@ TEST_F(WatchTest, EndsWhatAppearsOnceUntilStopped) {
   const std::string kill =
       "taskkill\t" + std::to_string(windowless.id()) + "\t2\t" + Narrow(killed + L"\t" + killed);
   const std::string end =
-      "end\tcloses 6\tkills 1\trejected 1\tcut short 2\tclosed 4\tended 1\tstill open 2\texit 1";
+      "end\tcloses 6\tkills 1\trejected 2\tcut short 2\tclosed 4\tended 1\tstill open 2\texit 1";
   const std::string kinds = "(?!close|start|outcome).*";
   const std::string reload = "reload\t" + Escaped(list);
   const Lines lines = {rejected, cut, kill, "pause", "resume", reload, rejected, cut, end};
